@@ -1,0 +1,142 @@
+#include "FileLists.h"
+
+#include "platform/LocaleText.h"
+
+#include <new>
+
+TFileList FileList;
+TStringArr PathList;
+TFileList ResultList;
+TSortList SortList;
+TNamePool NamePool;
+
+int32_t FileCount = -1;
+int32_t PathCount = -1;
+int32_t ResultCount = -1;
+int32_t FileCapacity = 0;
+int32_t PathCapacity = 0;
+int32_t ResultCapacity = 0;
+
+uint8_t SearchPhase = 0;
+uint32_t StartTick = 0;
+QString CurrentFolder;
+QString CurrentFile;
+uint64_t MinFileSize = 0;
+uint64_t OriginalBytes = 0;
+uint64_t DuplicateBytes = 0;
+QString WindowsFolderPrefix;
+QString ProgramFilesPrefix;
+QLocale LocaleFormat = plat::UserLocale();
+
+int32_t ReserveWithFallback(const std::function<void(int32_t)>& reserve)
+{
+    int32_t length = LargeReservation;
+    try {
+        reserve(length);
+    } catch (const std::bad_alloc&) {
+        length = SmallReservation;
+        reserve(length);
+    }
+    if (length == SmallReservation) {
+        try {
+            reserve(MediumReservation);
+            length = MediumReservation;
+        } catch (const std::bad_alloc&) {
+            reserve(SmallReservation);
+        }
+    }
+    return length;
+}
+
+void ReserveScanLists()
+{
+    FileList.Clear();
+    PathList.Clear();
+    NamePool.Clear();
+    const int32_t length = ReserveWithFallback([](int32_t n) {
+        FileList.SetLength(n);
+        PathList.SetLength(n);
+    });
+    FileCapacity = PathCapacity = length;
+}
+
+void ReserveResultList()
+{
+    ResultList.Clear();
+    ResultCapacity = ReserveWithFallback([](int32_t n) { ResultList.SetLength(n); });
+}
+
+namespace {
+
+// The growth rule after a write at `index`: the fixed steps from 510,000 on, and a step whenever
+// the next write would otherwise have no slot (after a reduced reservation).
+template <class TList>
+void GrowAfterWrite(TList& list, int32_t& capacity, int32_t index)
+{
+    if ((index >= GrowthStart && index % GrowthStep == 0) || index + 1 >= capacity) {
+        list.SetLength(capacity + GrowthStep);
+        capacity += GrowthStep;
+    }
+}
+
+} // namespace
+
+void AppendFile(const TFileInfoType& record)
+{
+    FileList.Put(FileCount + 1, record);
+    ++FileCount;
+    GrowAfterWrite(FileList, FileCapacity, FileCount);
+}
+
+void AppendPath(const QString& folder)
+{
+    PathList.Put(PathCount + 1, folder);
+    ++PathCount;
+    GrowAfterWrite(PathList, PathCapacity, PathCount);
+}
+
+void EnsureResultRoom()
+{
+    if (ResultCount + 1 >= ResultCapacity) {
+        ResultList.SetLength(ResultCapacity + GrowthStep);
+        ResultCapacity += GrowthStep;
+    }
+}
+
+QString FullPath(const TFileInfoType& record)
+{
+    QString path = PathList[record.PathIndex];
+    path.append(NameOf(record));
+    return path;
+}
+
+QString SizeText(int64_t bytes)
+{
+    constexpr int64_t KB = 1024, MB = KB * 1024, GB = MB * 1024;
+    if (bytes >= GB)
+        return plat::FormatFixed(double(bytes) / double(GB), 3, LocaleFormat) + QStringLiteral(" GB");
+    if (bytes >= MB)
+        return plat::FormatFixed(double(bytes) / double(MB), 2, LocaleFormat) + QStringLiteral(" MB");
+    if (bytes >= KB)
+        return plat::FormatFixed(double(bytes) / double(KB), 0, LocaleFormat) + QStringLiteral(" KB");
+    return QString::number(bytes) + QStringLiteral(" B");
+}
+
+void ResetSearchGlobals()
+{
+    FileList.Clear();
+    PathList.Clear();
+    ResultList.Clear();
+    SortList.clear();
+    SortList.shrink_to_fit();
+    NamePool.Clear();
+    FileCount = PathCount = ResultCount = -1;
+    FileCapacity = PathCapacity = ResultCapacity = 0;
+    SearchPhase = 0;
+    StartTick = 0;
+    CurrentFolder.clear();
+    CurrentFile.clear();
+    MinFileSize = 0;
+    OriginalBytes = DuplicateBytes = 0;
+    StopFlag = 1;
+}

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "core/DuplicateTypes.h"
+
+#include <QLocale>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+
+// The lists of a search and the globals that go with them. They are touched only on the
+// user-interface thread; handlers that run inside a pump of a search must not append to, cut
+// or release a list.
+
+extern TFileList FileList;     // every file the scan accepted (start of a search .. end of comparison)
+extern TStringArr PathList;    // the folders holding them, each ending with '/'
+extern TFileList ResultList;   // every file with at least one twin, in numbered groups
+extern TSortList SortList;     // display order of ResultList
+extern TNamePool NamePool;     // the names of FileList and ResultList; lives as long as PathList
+
+// Index of the last used entry, -1 when empty.
+extern int32_t FileCount;
+extern int32_t PathCount;
+extern int32_t ResultCount;
+// Current lengths of the lists.
+extern int32_t FileCapacity;
+extern int32_t PathCapacity;
+extern int32_t ResultCapacity;
+
+extern uint8_t SearchPhase;     // 0 while scanning, 1 from the comparison on
+extern uint32_t StartTick;      // tick count when the search started
+extern QString CurrentFolder;   // the search-list folder being scanned
+extern QString CurrentFile;     // the file being checksummed
+extern uint64_t MinFileSize;    // smallest size the scan takes, 0 = no minimum
+extern uint64_t OriginalBytes;  // bytes of the first file of every group
+extern uint64_t DuplicateBytes; // bytes of all other group members
+extern QString WindowsFolderPrefix; // protected folders, each ending with '/'
+extern QString ProgramFilesPrefix;
+extern QLocale LocaleFormat;    // number formats of the user, read at start-up
+
+// Reservations tried at the start of a search, largest first.
+inline constexpr int32_t LargeReservation = 550'000;
+inline constexpr int32_t MediumReservation = 300'000;
+inline constexpr int32_t SmallReservation = 150'000;
+inline constexpr int32_t GrowthStep = 10'000;
+inline constexpr int32_t GrowthStart = 510'000;
+
+// Reserves with the fallbacks 550,000 -> 150,000, then one more try with 300,000. `reserve`
+// throws std::bad_alloc when it cannot have the length; a failure of the last 150,000 propagates.
+// Returns the length that was had.
+int32_t ReserveWithFallback(const std::function<void(int32_t)>& reserve);
+
+// Empties FileList and PathList (and the name pool) and reserves both with the fallbacks.
+void ReserveScanLists();
+// Empties ResultList and reserves it with the fallbacks.
+void ReserveResultList();
+
+// Appends at counter + 1 and applies the growth rule: from index 510,000 on every multiple of
+// 10,000 adds 10,000 slots, and a list never runs out of room whatever reservation was had.
+void AppendFile(const TFileInfoType& record);
+void AppendPath(const QString& folder);
+// Makes room for one more ResultList record (grows by 10,000 when full).
+void EnsureResultRoom();
+
+// The full path of a record: its folder followed directly by its name.
+QString FullPath(const TFileInfoType& record);
+inline QStringView NameOf(const TFileInfoType& record)
+{
+    return NamePool.View(record.Name);
+}
+
+// Byte count as text with " B", " KB", " MB" or " GB" (powers of 1,024), with the decimal
+// separator of LocaleFormat and no thousands separators.
+QString SizeText(int64_t bytes);
+
+// Puts every list, counter and search global back to its start-up state.
+void ResetSearchGlobals();

@@ -1,0 +1,116 @@
+#include "DirListing.h"
+
+#include "DosTime.h"
+
+#include <QByteArrayView>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace plat {
+namespace {
+
+bool IsDotName(const char* name)
+{
+    return name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0));
+}
+
+void Describe(TDirEntry& entry, const struct stat& st)
+{
+    entry.Id = {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+    entry.Time = DosDateTime(st.st_mtim);
+    int32_t attr = 0;
+    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+        attr |= AttrReadOnly;
+    if (entry.Name.startsWith(QLatin1Char('.')))
+        attr |= AttrHidden;
+    if (S_ISREG(st.st_mode)) {
+        entry.Kind = TEntryKind::File;
+        entry.Size = static_cast<uint64_t>(st.st_size);
+        attr |= AttrArchive;
+    } else if (S_ISDIR(st.st_mode)) {
+        entry.Kind = TEntryKind::Folder;
+        attr |= AttrDirectory;
+    } else {
+        entry.Kind = TEntryKind::Other;
+    }
+    entry.Attr = attr;
+}
+
+} // namespace
+
+bool ListingOrder(const QString& a, const QString& b)
+{
+    const int folded = a.compare(b, Qt::CaseInsensitive);
+    return folded != 0 ? folded < 0 : a.compare(b, Qt::CaseSensitive) < 0;
+}
+
+int ReadFolder(const QString& folder, bool followLink, TFolderListing& listing)
+{
+    listing = {};
+    const QByteArray path = folder.toUtf8();
+    const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | (followLink ? 0 : O_NOFOLLOW);
+    const int fd = ::open(path.constData(), flags);
+    if (fd < 0)
+        return errno;
+    struct stat self {};
+    if (::fstat(fd, &self) != 0) {
+        const int error = errno;
+        ::close(fd);
+        return error;
+    }
+    listing.Self = {static_cast<uint64_t>(self.st_dev), static_cast<uint64_t>(self.st_ino)};
+
+    DIR* dir = ::fdopendir(fd);
+    if (!dir) {
+        const int error = errno;
+        ::close(fd);
+        return error;
+    }
+
+    std::vector<TDirEntry> dots;
+    auto& entries = listing.Entries;
+    while (true) {
+        errno = 0;
+        const dirent* d = ::readdir(dir);
+        if (!d)
+            break;
+        const size_t length = std::strlen(d->d_name);
+        if (!QByteArrayView(d->d_name, qsizetype(length)).isValidUtf8())
+            continue;
+        TDirEntry entry;
+        entry.Name = QString::fromUtf8(d->d_name, qsizetype(length));
+        if (IsDotName(d->d_name)) {
+            entry.Kind = TEntryKind::Dot;
+            entry.Attr = AttrDirectory;
+            dots.push_back(std::move(entry));
+            continue;
+        }
+        // Only regular files and folders are ever used, so other types need no stat call.
+        if (d->d_type == DT_REG || d->d_type == DT_DIR || d->d_type == DT_UNKNOWN) {
+            struct stat st {};
+            if (::fstatat(fd, d->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0)
+                Describe(entry, st);
+        }
+        entries.push_back(std::move(entry));
+    }
+    const int readError = errno;
+    ::closedir(dir);
+
+    std::sort(dots.begin(), dots.end(), [](const TDirEntry& a, const TDirEntry& b) { return a.Name < b.Name; });
+    std::sort(entries.begin(), entries.end(),
+              [](const TDirEntry& a, const TDirEntry& b) { return ListingOrder(a.Name, b.Name); });
+    entries.insert(entries.begin(), std::make_move_iterator(dots.begin()), std::make_move_iterator(dots.end()));
+    if (readError != 0) {
+        listing.Entries.clear();
+        return readError;
+    }
+    return 0;
+}
+
+} // namespace plat

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <vector>
+
+namespace plat {
+
+// Attribute bits of a directory entry, as the records keep them.
+inline constexpr int32_t AttrReadOnly = 0x01;
+inline constexpr int32_t AttrHidden = 0x02;
+inline constexpr int32_t AttrSystem = 0x04;
+inline constexpr int32_t AttrVolumeLabel = 0x08;
+inline constexpr int32_t AttrDirectory = 0x10;
+inline constexpr int32_t AttrArchive = 0x20;
+
+enum class TEntryKind : uint8_t {
+    Dot,    // "." or ".."
+    File,   // a regular file
+    Folder, // a real folder (never a link to one)
+    Other,  // links, FIFOs, sockets, devices, and entries that could not be described
+};
+
+// The identity of a file or folder on this machine.
+struct TFileId
+{
+    uint64_t Dev = 0;
+    uint64_t Ino = 0;
+    friend bool operator==(const TFileId&, const TFileId&) = default;
+};
+
+struct TDirEntry
+{
+    QString Name;
+    uint64_t Size = 0;
+    int32_t Time = 0; // packed DOS local date and time
+    int32_t Attr = 0;
+    TFileId Id;
+    TEntryKind Kind = TEntryKind::Other;
+};
+
+struct TFolderListing
+{
+    TFileId Self;                   // the folder that was actually opened
+    std::vector<TDirEntry> Entries; // "." and ".." first, then by name, case-insensitively
+};
+
+// Reads a whole folder and closes it again, so a walk never holds more than one descriptor and
+// its results do not depend on the order in which the file system hands out names. Entries are
+// described without following links; a name that is not valid UTF-8 is left out (it could not be
+// named again without risking another file). With `followLink` false the folder itself must not
+// be a symbolic link. Returns 0, or the errno of the call that failed (the listing is then empty).
+int ReadFolder(const QString& folder, bool followLink, TFolderListing& listing);
+
+// Orders names the way listings come out: case-insensitively, then exactly.
+bool ListingOrder(const QString& a, const QString& b);
+
+} // namespace plat

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QString>
+
+#include <cstddef>
+#include <sys/types.h>
+
+namespace plat {
+
+// A regular file stands at the path (a link, a folder or a device there does not count).
+bool FileExists(const QString& path);
+
+// A folder stands at the path (a link to a folder counts: it names a place the user can go).
+bool FolderExists(const QString& path);
+
+// The folder can be opened. This is the only reachability test: the program never changes its
+// working directory.
+bool FolderReachable(const QString& path);
+
+// The process's working directory, ending with exactly one '/'.
+QString CurrentDirectory();
+
+// Appends '/' unless the text already ends with one.
+QString WithTrailingSeparator(const QString& folder);
+
+// Reads one regular file from start to end. Opening never blocks (a FIFO put in a file's place
+// is refused), never follows a link, and tells the kernel the reads are sequential.
+class TFileReader
+{
+public:
+    TFileReader() = default;
+    TFileReader(const TFileReader&) = delete;
+    TFileReader& operator=(const TFileReader&) = delete;
+    ~TFileReader() { Close(); }
+
+    // Returns 0, or the errno that explains why the file cannot be read (EINVAL: not a regular file).
+    int Open(const QString& path);
+    // Returns the number of bytes read (0 at the end), or -1 with Error() set.
+    ssize_t Read(void* buffer, size_t count);
+    void Close();
+    int Error() const { return m_error; }
+    bool IsOpen() const { return m_fd >= 0; }
+
+private:
+    int m_fd = -1;
+    int m_error = 0;
+};
+
+} // namespace plat

@@ -1,0 +1,136 @@
+#include "Wildcard.h"
+
+#include <QChar>
+
+namespace plat {
+namespace {
+
+std::vector<char32_t> CodePoints(QStringView text)
+{
+    std::vector<char32_t> result;
+    result.reserve(static_cast<size_t>(text.size()));
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            result.push_back(QChar::surrogateToUcs4(c, text[i + 1]));
+            ++i;
+        } else {
+            result.push_back(c.unicode());
+        }
+    }
+    return result;
+}
+
+char32_t Upper(char32_t c)
+{
+    return QChar::toUpper(c);
+}
+
+} // namespace
+
+TWildcard::TWildcard(QStringView mask)
+{
+    std::vector<char32_t> chars = CodePoints(mask);
+    while (!chars.empty() && chars.back() == U' ')
+        chars.pop_back();
+    // "*." keeps its dot (it becomes a final DosStar); any other trailing dot is dropped like
+    // the path normalisation of the classic search does.
+    const bool starDot = chars.size() >= 2 && chars.back() == U'.' && chars[chars.size() - 2] == U'*';
+    if (!starDot)
+        while (!chars.empty() && chars.back() == U'.')
+            chars.pop_back();
+
+    const std::vector<char32_t> starStar{U'*', U'.', U'*'};
+    if (chars.empty() || chars == std::vector<char32_t>{U'*'} || chars == starStar) {
+        m_all = true;
+        return;
+    }
+
+    for (size_t i = 0; i < chars.size(); ++i) {
+        const char32_t c = chars[i];
+        const bool hasNext = i + 1 < chars.size();
+        const char32_t next = hasNext ? chars[i + 1] : 0;
+        if (c == U'?') {
+            m_tokens.push_back(char32_t(TToken::DosQm));
+        } else if (c == U'*' && starDot && i + 2 == chars.size()) {
+            m_tokens.push_back(char32_t(TToken::DosStar));
+            break; // the final dot is part of the "*." token
+        } else if (c == U'*') {
+            m_tokens.push_back(char32_t(next == U'.' ? TToken::DosStar : TToken::Star));
+        } else if (c == U'.' && (next == U'?' || next == U'*')) {
+            m_tokens.push_back(char32_t(TToken::DosDot));
+        } else {
+            m_tokens.push_back(Upper(c));
+        }
+    }
+}
+
+bool TWildcard::Matches(QStringView nameText) const
+{
+    if (m_all)
+        return true;
+
+    const std::vector<char32_t> name = CodePoints(nameText);
+    const size_t m = m_tokens.size();
+    size_t lastDot = name.size();
+    for (size_t i = name.size(); i-- > 0;)
+        if (name[i] == U'.') {
+            lastDot = i;
+            break;
+        }
+
+    // Positions of the expression reachable after the characters consumed so far; epsilon moves
+    // only go forward, so one ascending pass computes the closure.
+    std::vector<char> states(m + 1, 0), nextStates(m + 1, 0);
+    states[0] = 1;
+    for (size_t i = 0;; ++i) {
+        const bool atEnd = i == name.size();
+        const char32_t c = atEnd ? 0 : name[i];
+        for (size_t p = 0; p < m; ++p) {
+            if (!states[p])
+                continue;
+            const auto token = TToken(m_tokens[p]);
+            if (token == TToken::Star || token == TToken::DosStar ||
+                (token == TToken::DosQm && (atEnd || c == U'.')) || (token == TToken::DosDot && atEnd))
+                states[p + 1] = 1;
+        }
+        if (atEnd)
+            return states[m] != 0;
+
+        std::fill(nextStates.begin(), nextStates.end(), 0);
+        bool any = false;
+        const char32_t upper = Upper(c);
+        for (size_t p = 0; p < m; ++p) {
+            if (!states[p])
+                continue;
+            const char32_t t = m_tokens[p];
+            switch (TToken(t)) {
+            case TToken::Star:
+                nextStates[p] = 1;
+                break;
+            case TToken::DosStar:
+                if (c != U'.' || i != lastDot)
+                    nextStates[p] = 1;
+                break;
+            case TToken::DosQm:
+                if (c != U'.')
+                    nextStates[p + 1] = 1;
+                break;
+            case TToken::DosDot:
+                if (c == U'.')
+                    nextStates[p + 1] = 1;
+                break;
+            default:
+                if (t == upper)
+                    nextStates[p + 1] = 1;
+                break;
+            }
+            any = any || nextStates[p] || nextStates[p + 1];
+        }
+        if (!any)
+            return false;
+        states.swap(nextStates);
+    }
+}
+
+} // namespace plat

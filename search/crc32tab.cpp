@@ -1,0 +1,62 @@
+#include "crc32tab.h"
+
+#include "core/DuplicateTypes.h"
+#include "platform/FileAccess.h"
+#include "platform/Pump.h"
+
+#include <memory>
+
+void UpdateCrc32Reference(const void* Buffer, size_t Length, uint32_t& Crc)
+{
+    const auto* bytes = static_cast<const uint8_t*>(Buffer);
+    uint32_t crc = Crc;
+    for (size_t i = 0; i < Length; ++i)
+        crc = Crc32Table[(crc ^ bytes[i]) & 0xFF] ^ (crc >> 8);
+    Crc = crc;
+}
+
+void UpdateCrc32(const void* Buffer, uint16_t Length, uint32_t& Crc)
+{
+    UpdateCrc32Reference(Buffer, Length, Crc);
+}
+
+namespace {
+
+enum class TReadExtent { WholeFile, FirstBlock };
+
+uint32_t ChecksumFile(const QString& path, TReadExtent extent, bool* ok)
+{
+    if (ok)
+        *ok = false;
+    uint32_t crc = 0xFFFFFFFFu;
+    plat::TFileReader file;
+    if (file.Open(path) != 0)
+        return 0;
+    const auto buffer = std::make_unique_for_overwrite<uint8_t[]>(CrcBlockSize);
+    while (true) {
+        const ssize_t n = file.Read(buffer.get(), CrcBlockSize);
+        if (n < 0)
+            return 0;
+        UpdateCrc32(buffer.get(), static_cast<uint16_t>(n), crc);
+        plat::PumpMessages();
+        if (StopFlag == 1)
+            return 1;
+        if (n == 0 || extent == TReadExtent::FirstBlock)
+            break;
+    }
+    if (ok)
+        *ok = true;
+    return crc ^ 0xFFFFFFFFu;
+}
+
+} // namespace
+
+uint32_t FileCrc32(const QString& Path, bool* Ok)
+{
+    return ChecksumFile(Path, TReadExtent::WholeFile, Ok);
+}
+
+uint32_t FirstBlockCrc32(const QString& Path, bool* Ok)
+{
+    return ChecksumFile(Path, TReadExtent::FirstBlock, Ok);
+}
