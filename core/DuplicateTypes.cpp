@@ -19,32 +19,61 @@ TNameRef TNamePool::Add(QStringView name)
 {
     if (name.isEmpty())
         return {};
-    // A name longer than a chunk cannot occur (file names are at most 255 bytes); cut defensively.
-    const auto length = static_cast<uint32_t>(std::min<qsizetype>(name.size(), 0xFFFF));
-    const uint32_t needed = length + 1; // the length comes first
-    if (m_used + needed > ChunkUnits) {
-        m_chunks.push_back(std::make_unique_for_overwrite<char16_t[]>(ChunkUnits));
-        // Slot 0 of the first chunk stays unused: index 0 is the empty name.
+    const auto length = static_cast<uint32_t>(std::min<qsizetype>(name.size(), MaxLength));
+    bool narrow = true;
+    for (uint32_t i = 0; i < length && narrow; ++i)
+        narrow = name[i].unicode() < 0x100;
+    // Two bytes of header: the length and whether the characters are one byte or two.
+    const uint32_t needed = 2 + length * (narrow ? 1 : 2);
+    if (m_used + needed > ChunkBytes) {
+        m_chunks.push_back(std::make_unique_for_overwrite<uint8_t[]>(ChunkBytes));
+        // Offset 0 of the first chunk stays unused: index 0 is the empty name.
         m_used = m_chunks.size() == 1 ? 1 : 0;
     }
-    char16_t* at = m_chunks.back().get() + m_used;
-    at[0] = static_cast<char16_t>(length);
-    std::memcpy(at + 1, name.utf16(), length * sizeof(char16_t));
+    uint8_t* at = m_chunks.back().get() + m_used;
+    const uint16_t header = static_cast<uint16_t>(length << 1 | (narrow ? 0 : 1));
+    std::memcpy(at, &header, sizeof header);
+    if (narrow) {
+        for (uint32_t i = 0; i < length; ++i)
+            at[2 + i] = static_cast<uint8_t>(name[i].unicode());
+    } else {
+        std::memcpy(at + 2, name.utf16(), length * sizeof(char16_t));
+    }
     const uint32_t index = static_cast<uint32_t>(m_chunks.size() - 1) << ChunkBits | m_used;
     m_used += needed;
     return {index};
 }
 
-QStringView TNamePool::View(TNameRef ref) const
+QStringView TNamePool::View(TNameRef ref, TBuffer& buffer) const
 {
     if (ref.Index == 0)
         return {};
-    const char16_t* at = m_chunks[ref.Index >> ChunkBits].get() + (ref.Index & (ChunkUnits - 1));
-    return QStringView(at + 1, at[0]);
+    const uint8_t* at = m_chunks[ref.Index >> ChunkBits].get() + (ref.Index & (ChunkBytes - 1));
+    uint16_t header = 0;
+    std::memcpy(&header, at, sizeof header);
+    const size_t length = header >> 1;
+    if (header & 1)
+        std::memcpy(buffer.data(), at + 2, length * sizeof(char16_t));
+    else
+        for (size_t i = 0; i < length; ++i)
+            buffer[i] = at[2 + i];
+    return QStringView(buffer.data(), static_cast<qsizetype>(length));
+}
+
+QString TNamePool::Text(TNameRef ref) const
+{
+    TBuffer buffer;
+    return View(ref, buffer).toString();
+}
+
+void TNamePool::AppendTo(QString& text, TNameRef ref) const
+{
+    TBuffer buffer;
+    text.append(View(ref, buffer));
 }
 
 void TNamePool::Clear()
 {
     m_chunks.clear();
-    m_used = ChunkUnits;
+    m_used = ChunkBytes;
 }

@@ -3,7 +3,10 @@
 #include <QString>
 #include <QStringView>
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
+#include <cstring>
 #include <cstdlib>
 #include <memory>
 #include <new>
@@ -29,33 +32,109 @@ struct TFileInfoType
     TNameRef Name;        // name with extension, no folder part
     int32_t PathIndex = 0; // the folder, an index into PathList
     int32_t Group = 0;    // duplicate group number in ResultList, 0 in FileList
+    uint32_t ContentClass = 0; // working field of the comparison: equal values, equal bytes
     uint8_t Checked = 0;  // marked for an action
     uint8_t Removed = 0;  // deleted or moved; can no longer be marked
     uint8_t Candidate = 0; // takes part in the whole-file test
+    uint8_t Unreadable = 0; // working flag of the comparison: the file could not be read
 };
 static_assert(sizeof(TFileInfoType) == 40, "records are kept compact: hundreds of thousands are held");
 static_assert(std::is_trivially_copyable_v<TFileInfoType>);
 
 // The names of one search. Names are appended and never change, so a TNameRef stays valid until
-// the pool is cleared together with PathList. Stored as UTF-16 so comparisons need no decoding.
+// the pool is cleared together with PathList. A name whose characters all fit in one byte (most
+// names) is kept as Latin-1, any other as UTF-16: hundreds of thousands of names stay small.
 class TNamePool
 {
 public:
+    // Room for the longest name as UTF-16 (a name has at most 255 bytes).
+    using TBuffer = std::array<char16_t, 512>;
+
     TNameRef Add(QStringView name);
-    QStringView View(TNameRef ref) const;
+    // The name, widened into `buffer` when needed; valid as long as the buffer and the pool.
+    QStringView View(TNameRef ref, TBuffer& buffer) const;
+    QString Text(TNameRef ref) const;
+    void AppendTo(QString& text, TNameRef ref) const;
     void Clear();
-    size_t MemoryBytes() const { return m_chunks.size() * ChunkUnits * sizeof(char16_t); }
+    size_t MemoryBytes() const { return m_chunks.size() * ChunkBytes; }
 
 private:
-    static constexpr uint32_t ChunkBits = 19; // 1 MiB of text per chunk
-    static constexpr uint32_t ChunkUnits = 1u << ChunkBits;
-    std::vector<std::unique_ptr<char16_t[]>> m_chunks;
-    uint32_t m_used = ChunkUnits; // units used in the last chunk; full means "start a new one"
+    static constexpr uint32_t ChunkBits = 20; // 1 MiB per chunk
+    static constexpr uint32_t ChunkBytes = 1u << ChunkBits;
+    static constexpr size_t MaxLength = std::tuple_size_v<TBuffer>;
+    std::vector<std::unique_ptr<uint8_t[]>> m_chunks;
+    uint32_t m_used = ChunkBytes; // bytes used in the last chunk; full means "start a new one"
 };
 
+namespace detail {
+
+// Storage of records: plain memory resized in place where the allocator can, so that trimming a
+// large list never copies it and a reservation costs only the pages that are written.
+template <class T>
+class TRawStorage
+{
+    static_assert(std::is_trivially_copyable_v<T>);
+
+public:
+    TRawStorage() = default;
+    TRawStorage(const TRawStorage&) = delete;
+    TRawStorage& operator=(const TRawStorage&) = delete;
+    ~TRawStorage() { std::free(m_data); }
+
+    size_t size() const { return m_size; }
+    void Reallocate(size_t capacity)
+    {
+        if (capacity == 0) {
+            std::free(m_data);
+            m_data = nullptr;
+        } else {
+            void* moved = std::realloc(m_data, capacity * sizeof(T));
+            if (!moved)
+                throw std::bad_alloc();
+            m_data = static_cast<T*>(moved);
+        }
+        m_size = std::min(m_size, capacity);
+    }
+    void push_back(const T& value) { std::memcpy(static_cast<void*>(m_data + m_size++), &value, sizeof(T)); }
+    T& operator[](size_t i) { return m_data[i]; }
+    const T& operator[](size_t i) const { return m_data[i]; }
+    T* data() { return m_data; }
+    const T* data() const { return m_data; }
+
+private:
+    T* m_data = nullptr;
+    size_t m_size = 0;
+};
+
+// Storage of other values (strings).
+template <class T>
+class TVectorStorage
+{
+public:
+    size_t size() const { return m_items.size(); }
+    void Reallocate(size_t capacity)
+    {
+        std::vector<T> exact;
+        exact.reserve(capacity);
+        const size_t kept = std::min(capacity, m_items.size());
+        exact.insert(exact.end(), std::make_move_iterator(m_items.begin()),
+                     std::make_move_iterator(m_items.begin() + static_cast<std::ptrdiff_t>(kept)));
+        m_items.swap(exact);
+    }
+    void push_back(T value) { m_items.push_back(std::move(value)); }
+    T& operator[](size_t i) { return m_items[i]; }
+    const T& operator[](size_t i) const { return m_items[i]; }
+    T* data() { return m_items.data(); }
+    const T* data() const { return m_items.data(); }
+
+private:
+    std::vector<T> m_items;
+};
+
+} // namespace detail
+
 // A list with an explicit length (its capacity): slots are reserved up front, written in index
-// order, and nothing is ever written at or beyond the length. Reserving memory does not touch it,
-// so a generous reservation costs only what is used.
+// order, and nothing is ever written at or beyond the length.
 template <class T>
 class TGrowList
 {
@@ -63,31 +142,15 @@ public:
     int32_t Length() const { return m_length; }
     int32_t Used() const { return static_cast<int32_t>(m_items.size()); }
 
-    // Sets the length; may throw std::bad_alloc. Shrinking drops the slots at and after `length`
-    // and gives their memory back.
+    // Sets the length; may throw std::bad_alloc. Shrinking drops the slots at and after `length`.
     void SetLength(int32_t length)
     {
-        if (length < 0)
-            length = 0;
-        if (length < Used()) {
-            m_items.resize(static_cast<size_t>(length));
-            m_items.shrink_to_fit();
-        } else if (length < m_length) {
-            std::vector<T> exact;
-            exact.reserve(static_cast<size_t>(length));
-            exact.insert(exact.end(), std::make_move_iterator(m_items.begin()), std::make_move_iterator(m_items.end()));
-            m_items.swap(exact);
-        } else {
-            m_items.reserve(static_cast<size_t>(length));
-        }
+        length = std::max(length, 0);
+        m_items.Reallocate(static_cast<size_t>(length));
         m_length = length;
     }
 
-    void Clear()
-    {
-        std::vector<T>().swap(m_items);
-        m_length = 0;
-    }
+    void Clear() { SetLength(0); }
 
     // Writes the slot at `index`: an existing one, or the next one in order, below the length.
     void Put(int32_t index, T value)
@@ -106,7 +169,7 @@ public:
     const T* Data() const { return m_items.data(); }
 
 private:
-    std::vector<T> m_items; // the written slots; capacity() >= m_length
+    std::conditional_t<std::is_trivially_copyable_v<T>, detail::TRawStorage<T>, detail::TVectorStorage<T>> m_items;
     int32_t m_length = 0;
 };
 

@@ -66,6 +66,21 @@ void ReserveResultList()
     ResultCapacity = ReserveWithFallback([](int32_t n) { ResultList.SetLength(n); });
 }
 
+void TrimScanLists()
+{
+    PathCapacity = PathCount + 1;
+    FileCapacity = FileCount + 1;
+    PathList.SetLength(PathCapacity);
+    FileList.SetLength(FileCapacity);
+}
+
+void TrimResultList()
+{
+    ResultCapacity = ResultCount + 1;
+    ResultList.SetLength(ResultCapacity);
+    FileList.Clear();
+}
+
 namespace {
 
 // The growth rule after a write at `index`: the fixed steps from 510,000 on, and a step whenever
@@ -106,7 +121,7 @@ void EnsureResultRoom()
 QString FullPath(const TFileInfoType& record)
 {
     QString path = PathList[record.PathIndex];
-    path.append(NameOf(record));
+    NamePool.AppendTo(path, record.Name);
     return path;
 }
 
@@ -127,8 +142,7 @@ void ResetSearchGlobals()
     FileList.Clear();
     PathList.Clear();
     ResultList.Clear();
-    SortList.clear();
-    SortList.shrink_to_fit();
+    TSortList().swap(SortList);
     NamePool.Clear();
     FileCount = PathCount = ResultCount = -1;
     FileCapacity = PathCapacity = ResultCapacity = 0;

@@ -55,6 +55,11 @@ void ReserveScanLists();
 // Empties ResultList and reserves it with the fallbacks.
 void ReserveResultList();
 
+// Cuts FileList and PathList to their used lengths after the scan.
+void TrimScanLists();
+// Cuts ResultList to its used length after the comparison and releases FileList.
+void TrimResultList();
+
 // Appends at counter + 1 and applies the growth rule: from index 510,000 on every multiple of
 // 10,000 adds 10,000 slots, and a list never runs out of room whatever reservation was had.
 void AppendFile(const TFileInfoType& record);
@@ -64,9 +69,10 @@ void EnsureResultRoom();
 
 // The full path of a record: its folder followed directly by its name.
 QString FullPath(const TFileInfoType& record);
-inline QStringView NameOf(const TFileInfoType& record)
+// The name of a record.
+inline QString NameOf(const TFileInfoType& record)
 {
-    return NamePool.View(record.Name);
+    return NamePool.Text(record.Name);
 }
 
 // Byte count as text with " B", " KB", " MB" or " GB" (powers of 1,024), with the decimal

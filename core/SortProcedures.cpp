@@ -155,7 +155,8 @@ int32_t CompareFolder(const TFileInfoType& A, const TFileInfoType& B, uint8_t Di
 
 int32_t CompareName(const TFileInfoType& A, const TFileInfoType& B, uint8_t Direction, const TStringArr&)
 {
-    return Directed(plat::CompareIgnoreCase(NameOf(A), NameOf(B)), Direction);
+    TNamePool::TBuffer a, b;
+    return Directed(plat::CompareIgnoreCase(NamePool.View(A.Name, a), NamePool.View(B.Name, b)), Direction);
 }
 
 int32_t CompareSize(const TFileInfoType& A, const TFileInfoType& B, uint8_t Direction, const TStringArr&)

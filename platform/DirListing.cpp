@@ -24,6 +24,7 @@ void Describe(TDirEntry& entry, const struct stat& st)
 {
     entry.Id = {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
     entry.Time = DosDateTime(st.st_mtim);
+    entry.Links = static_cast<uint32_t>(st.st_nlink);
     int32_t attr = 0;
     if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
         attr |= AttrReadOnly;
@@ -53,7 +54,10 @@ bool ListingOrder(const QString& a, const QString& b)
 int ReadFolder(const QString& folder, bool followLink, TFolderListing& listing)
 {
     listing = {};
-    const QByteArray path = folder.toUtf8();
+    QByteArray path = folder.toUtf8();
+    // A trailing '/' makes the kernel resolve a link in the last place, whatever O_NOFOLLOW says.
+    while (!followLink && path.size() > 1 && path.endsWith('/'))
+        path.chop(1);
     const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | (followLink ? 0 : O_NOFOLLOW);
     const int fd = ::open(path.constData(), flags);
     if (fd < 0)

@@ -37,6 +37,7 @@ struct TDirEntry
     int32_t Time = 0; // packed DOS local date and time
     int32_t Attr = 0;
     TFileId Id;
+    uint32_t Links = 1; // hard links to the same file
     TEntryKind Kind = TEntryKind::Other;
 };
 

@@ -68,8 +68,10 @@ ssize_t TFileReader::Read(void* buffer, size_t count)
     }
     while (true) {
         const ssize_t n = ::read(m_fd, buffer, count);
-        if (n >= 0)
+        if (n >= 0) {
+            s_totalBytesRead.fetch_add(static_cast<uint64_t>(n), std::memory_order_relaxed);
             return n;
+        }
         if (errno != EINTR) {
             m_error = errno;
             return -1;

@@ -2,7 +2,9 @@
 
 #include <QString>
 
+#include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <sys/types.h>
 
 namespace plat {
@@ -39,11 +41,14 @@ public:
     ssize_t Read(void* buffer, size_t count);
     void Close();
     int Error() const { return m_error; }
+    // Bytes read by every reader of this process so far (for the bench driver's figures).
+    static uint64_t TotalBytesRead() { return s_totalBytesRead.load(std::memory_order_relaxed); }
     bool IsOpen() const { return m_fd >= 0; }
 
 private:
     int m_fd = -1;
     int m_error = 0;
+    static inline std::atomic<uint64_t> s_totalBytesRead{0};
 };
 
 } // namespace plat

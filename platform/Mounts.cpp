@@ -72,6 +72,8 @@ std::vector<TMount> ParseMountInfo(const QByteArray& text)
         mount.MountPoint = Unescape(fields[4]);
         mount.FsType = Unescape(fields[separator + 1]);
         mount.Source = Unescape(fields[separator + 2]);
+        if (separator + 3 < fields.size())
+            mount.SuperOptions = Unescape(fields[separator + 3]);
         mounts.push_back(std::move(mount));
     }
     return mounts;

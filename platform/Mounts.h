@@ -19,6 +19,8 @@ struct TMount
     QString MountPoint; // where it is mounted, without a trailing '/' (except "/" itself)
     QString FsType;     // "ext4", "proc", "fuse.sshfs", ...
     QString Source;     // "/dev/sda1", "server:/export", ...
+    // The options of the file system itself ("rw,subvol=/@home", ...).
+    QString SuperOptions;
 
     uint64_t Device() const; // the st_dev of files on this mount
 };

@@ -40,8 +40,8 @@ TWildcard::TWildcard(QStringView mask)
         while (!chars.empty() && chars.back() == U'.')
             chars.pop_back();
 
-    const std::vector<char32_t> starStar{U'*', U'.', U'*'};
-    if (chars.empty() || chars == std::vector<char32_t>{U'*'} || chars == starStar) {
+    const std::vector<char32_t> starStar{U'*', U'.', U'*'}, starStarDot{U'*', U'.', U'*', U'.'};
+    if (chars.empty() || chars == std::vector<char32_t>{U'*'} || chars == starStar || chars == starStarDot) {
         m_all = true;
         return;
     }

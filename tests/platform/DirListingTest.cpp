@@ -1,1 +1,113 @@
+#include "platform/DirListing.h"
+#include "platform/FileAccess.h"
+#include "tests/support/TempTree.h"
+
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+QStringList Names(const plat::TFolderListing& listing)
+{
+    QStringList names;
+    for (const plat::TDirEntry& entry : listing.Entries)
+        names << entry.Name;
+    return names;
+}
+
+const plat::TDirEntry* Find(const plat::TFolderListing& listing, const QString& name)
+{
+    for (const plat::TDirEntry& entry : listing.Entries)
+        if (entry.Name == name)
+            return &entry;
+    return nullptr;
+}
+
+TEST(DirListing, DotsFirstThenNamesCaseInsensitivelyThenExactly)
+{
+    TTempTree tree;
+    for (const char* name : {"gamma", "Beta", "alpha", "beta", "Alpha", "_x", "10", "9"})
+        tree.File(QString::fromUtf8(name), "x");
+    plat::TFolderListing listing;
+    ASSERT_EQ(plat::ReadFolder(tree.Root(), true, listing), 0);
+    EXPECT_EQ(Names(listing), (QStringList{".", "..", "10", "9", "_x", "Alpha", "alpha", "Beta", "beta", "gamma"}));
+}
+
+TEST(DirListing, DescribesFilesAndFoldersWithoutFollowingLinks)
+{
+    TTempTree tree;
+    tree.File("data.bin", QByteArray(1234, 'x'));
+    tree.File(".hidden", "h");
+    const QString readOnly = tree.File("ro.txt", "r");
+    ::chmod(readOnly.toUtf8().constData(), 0444);
+    tree.Folder("sub");
+    tree.Symlink("link-to-file", tree.Path("data.bin"));
+    tree.Symlink("link-to-folder", tree.Path("sub"));
+    tree.Symlink("dangling", tree.Path("nowhere"));
+    tree.Fifo("pipe");
+
+    plat::TFolderListing listing;
+    ASSERT_EQ(plat::ReadFolder(tree.Root(), true, listing), 0);
+    const plat::TDirEntry* data = Find(listing, "data.bin");
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(data->Kind, plat::TEntryKind::File);
+    EXPECT_EQ(data->Size, 1234u);
+    EXPECT_EQ(data->Attr, plat::AttrArchive);
+    EXPECT_EQ(Find(listing, ".hidden")->Attr, plat::AttrArchive | plat::AttrHidden);
+    EXPECT_EQ(Find(listing, "ro.txt")->Attr, plat::AttrArchive | plat::AttrReadOnly);
+    EXPECT_EQ(Find(listing, "sub")->Kind, plat::TEntryKind::Folder);
+    EXPECT_EQ(Find(listing, "sub")->Attr, plat::AttrDirectory);
+    for (const char* other : {"link-to-file", "link-to-folder", "dangling", "pipe"})
+        EXPECT_EQ(Find(listing, other)->Kind, plat::TEntryKind::Other) << other;
+    EXPECT_EQ(Find(listing, ".")->Kind, plat::TEntryKind::Dot);
+}
+
+TEST(DirListing, SkipsNamesThatAreNotUtf8)
+{
+    TTempTree tree;
+    tree.File("good.txt", "g");
+    const QByteArray bad = tree.Root().toUtf8() + "bad\xff\xfe.txt";
+    const int fd = ::creat(bad.constData(), 0644);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    plat::TFolderListing listing;
+    ASSERT_EQ(plat::ReadFolder(tree.Root(), true, listing), 0);
+    EXPECT_EQ(Names(listing), (QStringList{".", "..", "good.txt"}));
+}
+
+TEST(DirListing, RefusesALinkInPlaceOfAFolderWhenAskedTo)
+{
+    TTempTree tree;
+    tree.Folder("real");
+    tree.Symlink("link", tree.Path("real"));
+    plat::TFolderListing listing;
+    EXPECT_NE(plat::ReadFolder(tree.Path("link/"), false, listing), 0);
+    EXPECT_TRUE(listing.Entries.empty());
+    EXPECT_EQ(plat::ReadFolder(tree.Path("link/"), true, listing), 0);
+    EXPECT_EQ(plat::ReadFolder(tree.Path("missing/"), true, listing), ENOENT);
+}
+
+TEST(FileAccess, ExistenceAndReachability)
+{
+    TTempTree tree;
+    tree.File("f", "x");
+    tree.Folder("d");
+    tree.Symlink("lf", tree.Path("f"));
+    tree.Symlink("ld", tree.Path("d"));
+    EXPECT_TRUE(plat::FileExists(tree.Path("f")));
+    EXPECT_FALSE(plat::FileExists(tree.Path("d")));
+    EXPECT_FALSE(plat::FileExists(tree.Path("lf"))); // a link is not a file
+    EXPECT_TRUE(plat::FolderExists(tree.Path("d")));
+    EXPECT_TRUE(plat::FolderExists(tree.Path("ld")));
+    EXPECT_FALSE(plat::FolderExists(tree.Path("f")));
+    EXPECT_TRUE(plat::FolderReachable(tree.Path("d/")));
+    EXPECT_FALSE(plat::FolderReachable(tree.Path("nope/")));
+    EXPECT_TRUE(plat::CurrentDirectory().endsWith('/'));
+    EXPECT_EQ(plat::WithTrailingSeparator("/a"), "/a/");
+    EXPECT_EQ(plat::WithTrailingSeparator("/a/"), "/a/");
+}
+
+} // namespace
