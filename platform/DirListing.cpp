@@ -62,7 +62,9 @@ int ReadFolder(const QString& folder, bool followLink, TFolderListing& listing)
     const int fd = ::open(path.constData(), flags);
     if (fd < 0)
         return errno;
-    struct stat self {};
+    struct stat self
+    {
+    };
     if (::fstat(fd, &self) != 0) {
         const int error = errno;
         ::close(fd);
@@ -97,7 +99,9 @@ int ReadFolder(const QString& folder, bool followLink, TFolderListing& listing)
         }
         // Only regular files and folders are ever used, so other types need no stat call.
         if (d->d_type == DT_REG || d->d_type == DT_DIR || d->d_type == DT_UNKNOWN) {
-            struct stat st {};
+            struct stat st
+            {
+            };
             if (::fstatat(fd, d->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0)
                 Describe(entry, st);
         }
@@ -106,10 +110,12 @@ int ReadFolder(const QString& folder, bool followLink, TFolderListing& listing)
     const int readError = errno;
     ::closedir(dir);
 
-    std::sort(dots.begin(), dots.end(), [](const TDirEntry& a, const TDirEntry& b) { return a.Name < b.Name; });
+    std::sort(dots.begin(), dots.end(),
+              [](const TDirEntry& a, const TDirEntry& b) { return a.Name < b.Name; });
     std::sort(entries.begin(), entries.end(),
               [](const TDirEntry& a, const TDirEntry& b) { return ListingOrder(a.Name, b.Name); });
-    entries.insert(entries.begin(), std::make_move_iterator(dots.begin()), std::make_move_iterator(dots.end()));
+    entries.insert(entries.begin(), std::make_move_iterator(dots.begin()),
+                   std::make_move_iterator(dots.end()));
     if (readError != 0) {
         listing.Entries.clear();
         return readError;

@@ -15,7 +15,8 @@ inline constexpr int32_t AttrVolumeLabel = 0x08;
 inline constexpr int32_t AttrDirectory = 0x10;
 inline constexpr int32_t AttrArchive = 0x20;
 
-enum class TEntryKind : uint8_t {
+enum class TEntryKind : uint8_t
+{
     Dot,    // "." or ".."
     File,   // a regular file
     Folder, // a real folder (never a link to one)

@@ -4,7 +4,9 @@ namespace plat {
 
 int32_t DosDateTime(const struct timespec& fileTime)
 {
-    struct tm local {};
+    struct tm local
+    {
+    };
     const time_t seconds = fileTime.tv_sec;
     if (!localtime_r(&seconds, &local))
         return DosTimeMinimum;
@@ -13,7 +15,8 @@ int32_t DosDateTime(const struct timespec& fileTime)
         return DosTimeMinimum;
     if (year > 2107)
         return DosTimeMaximum;
-    const uint32_t date = uint32_t(year - 1980) << 9 | uint32_t(local.tm_mon + 1) << 5 | uint32_t(local.tm_mday);
+    const uint32_t date =
+        uint32_t(year - 1980) << 9 | uint32_t(local.tm_mon + 1) << 5 | uint32_t(local.tm_mday);
     const uint32_t time =
         uint32_t(local.tm_hour) << 11 | uint32_t(local.tm_min) << 5 | uint32_t(local.tm_sec / 2);
     return static_cast<int32_t>(date << 16 | time);

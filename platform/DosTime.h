@@ -16,7 +16,7 @@ int32_t DosDateTime(const struct timespec& fileTime);
 // The date and time a packed value stands for; invalid when a field is out of range (month 0, ...).
 QDateTime DosDateTimeToDateTime(int32_t packed);
 
-inline constexpr int32_t DosTimeMinimum = 0x00210000;                   // 1980-01-01 00:00:00
+inline constexpr int32_t DosTimeMinimum = 0x00210000;                        // 1980-01-01 00:00:00
 inline constexpr int32_t DosTimeMaximum = static_cast<int32_t>(0xFF9FBF7Du); // 2107-12-31 23:59:58
 
 } // namespace plat

@@ -8,7 +8,7 @@
 
 namespace plat {
 
-// Drive types, numbered as the program has always numbered them.
+// Drive types; the tree chooses its pictures by these numbers.
 inline constexpr int DriveUnknown = 0;
 inline constexpr int DriveNoRootFolder = 1;
 inline constexpr int DriveRemovable = 2;

@@ -3,6 +3,7 @@
 #include <QDir>
 
 #include <cerrno>
+#include <cstdint>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,13 +12,17 @@ namespace plat {
 
 bool FileExists(const QString& path)
 {
-    struct stat st {};
+    struct stat st
+    {
+    };
     return ::lstat(path.toUtf8().constData(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 bool FolderExists(const QString& path)
 {
-    struct stat st {};
+    struct stat st
+    {
+    };
     return ::stat(path.toUtf8().constData(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
@@ -44,10 +49,13 @@ int TFileReader::Open(const QString& path)
 {
     Close();
     m_error = 0;
-    const int fd = ::open(path.toUtf8().constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW);
+    const int fd =
+        ::open(path.toUtf8().constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW);
     if (fd < 0)
         return m_error = errno;
-    struct stat st {};
+    struct stat st
+    {
+    };
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         m_error = S_ISREG(st.st_mode) ? errno : EINVAL;
         ::close(fd);
@@ -77,6 +85,21 @@ ssize_t TFileReader::Read(void* buffer, size_t count)
             return -1;
         }
     }
+}
+
+ssize_t TFileReader::ReadFull(void* buffer, size_t count)
+{
+    auto* bytes = static_cast<uint8_t*>(buffer);
+    size_t filled = 0;
+    while (filled < count) {
+        const ssize_t n = Read(bytes + filled, count - filled);
+        if (n < 0)
+            return -1;
+        if (n == 0)
+            break;
+        filled += static_cast<size_t>(n);
+    }
+    return static_cast<ssize_t>(filled);
 }
 
 void TFileReader::Close()

@@ -39,6 +39,9 @@ public:
     int Open(const QString& path);
     // Returns the number of bytes read (0 at the end), or -1 with Error() set.
     ssize_t Read(void* buffer, size_t count);
+    // Reads until `count` bytes are in or the file ends, so blocks of different files line up even
+    // where a file system returns fewer bytes than asked (network and FUSE ones do).
+    ssize_t ReadFull(void* buffer, size_t count);
     void Close();
     int Error() const { return m_error; }
     // Bytes read by every reader of this process so far (for the bench driver's figures).

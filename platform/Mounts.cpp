@@ -98,15 +98,33 @@ void SetMountInfoSourceForTest(const QByteArray* text)
 bool IsPseudoFileSystem(const QString& fsType)
 {
     static const QStringList pseudo = {
-        QStringLiteral("proc"),        QStringLiteral("sysfs"),          QStringLiteral("devtmpfs"),
-        QStringLiteral("devpts"),      QStringLiteral("securityfs"),     QStringLiteral("cgroup"),
-        QStringLiteral("cgroup2"),     QStringLiteral("pstore"),         QStringLiteral("bpf"),
-        QStringLiteral("debugfs"),     QStringLiteral("tracefs"),        QStringLiteral("configfs"),
-        QStringLiteral("fusectl"),     QStringLiteral("mqueue"),         QStringLiteral("hugetlbfs"),
-        QStringLiteral("autofs"),      QStringLiteral("binfmt_misc"),    QStringLiteral("efivarfs"),
-        QStringLiteral("selinuxfs"),   QStringLiteral("rpc_pipefs"),     QStringLiteral("nfsd"),
-        QStringLiteral("nsfs"),        QStringLiteral("ramfs"),          QStringLiteral("squashfs"),
-        QStringLiteral("fuse.gvfsd-fuse"), QStringLiteral("fuse.portal"), QStringLiteral("fuse.lxcfs"),
+        QStringLiteral("proc"),
+        QStringLiteral("sysfs"),
+        QStringLiteral("devtmpfs"),
+        QStringLiteral("devpts"),
+        QStringLiteral("securityfs"),
+        QStringLiteral("cgroup"),
+        QStringLiteral("cgroup2"),
+        QStringLiteral("pstore"),
+        QStringLiteral("bpf"),
+        QStringLiteral("debugfs"),
+        QStringLiteral("tracefs"),
+        QStringLiteral("configfs"),
+        QStringLiteral("fusectl"),
+        QStringLiteral("mqueue"),
+        QStringLiteral("hugetlbfs"),
+        QStringLiteral("autofs"),
+        QStringLiteral("binfmt_misc"),
+        QStringLiteral("efivarfs"),
+        QStringLiteral("selinuxfs"),
+        QStringLiteral("rpc_pipefs"),
+        QStringLiteral("nfsd"),
+        QStringLiteral("nsfs"),
+        QStringLiteral("ramfs"),
+        QStringLiteral("squashfs"),
+        QStringLiteral("fuse.gvfsd-fuse"),
+        QStringLiteral("fuse.portal"),
+        QStringLiteral("fuse.lxcfs"),
     };
     return pseudo.contains(fsType);
 }
@@ -123,7 +141,8 @@ std::set<uint64_t> NeverScannedDevices(const std::vector<TMount>& mounts)
 {
     std::set<uint64_t> devices;
     for (const TMount& mount : mounts)
-        if (IsPseudoFileSystem(mount.FsType) || (IsSystemMountPoint(mount.MountPoint) && mount.MountPoint != QLatin1String("/")))
+        if (IsPseudoFileSystem(mount.FsType) ||
+            (IsSystemMountPoint(mount.MountPoint) && mount.MountPoint != QLatin1String("/")))
             devices.insert(mount.Device());
     // A device that is also mounted somewhere ordinary (a bind of /dev's tmpfs is rare, but a
     // real disk bound into a container store is common) stays scannable there.

@@ -20,7 +20,8 @@ public:
     bool MatchesEverything() const { return m_all; }
 
 private:
-    enum class TToken : char32_t {
+    enum class TToken : char32_t
+    {
         Star = 0x110000, // any run of characters, dots included
         DosStar,         // any run of characters that stops short of the name's last dot
         DosQm,           // one character other than a dot; nothing at a dot or at the end

@@ -1,5 +1,6 @@
 #include "crc32tab.h"
 
+#include "Crc32Fold.h"
 #include "core/DuplicateTypes.h"
 #include "platform/FileAccess.h"
 #include "platform/Pump.h"
@@ -17,24 +18,29 @@ void UpdateCrc32Reference(const void* Buffer, size_t Length, uint32_t& Crc)
 
 void UpdateCrc32(const void* Buffer, uint16_t Length, uint32_t& Crc)
 {
-    UpdateCrc32Reference(Buffer, Length, Crc);
+    UpdateCrc32Fast(Buffer, Length, Crc);
 }
 
 namespace {
 
-enum class TReadExtent { WholeFile, FirstBlock };
+enum class TReadExtent
+{
+    WholeFile,
+    FirstBlock
+};
 
 uint32_t ChecksumFile(const QString& path, TReadExtent extent, bool* ok)
 {
     if (ok)
         *ok = false;
     uint32_t crc = 0xFFFFFFFFu;
+    // The reader closes the file on every return below.
     plat::TFileReader file;
     if (file.Open(path) != 0)
         return 0;
     const auto buffer = std::make_unique_for_overwrite<uint8_t[]>(CrcBlockSize);
     while (true) {
-        const ssize_t n = file.Read(buffer.get(), CrcBlockSize);
+        const ssize_t n = file.ReadFull(buffer.get(), CrcBlockSize);
         if (n < 0)
             return 0;
         UpdateCrc32(buffer.get(), static_cast<uint16_t>(n), crc);

@@ -29,16 +29,18 @@ constexpr std::array<uint32_t, 256> MakeTable()
 inline constexpr std::array<uint32_t, 256> Crc32Table = crc32detail::MakeTable();
 static_assert(Crc32Table[1] == 0x77073096u);
 
-// Folds `Length` bytes into the running checksum `Crc` (not inverted between calls).
+// Folds `Length` bytes into the running checksum `Crc` (not inverted between calls), by the fastest
+// method this processor runs.
 void UpdateCrc32(const void* Buffer, uint16_t Length, uint32_t& Crc);
 
 // The same result, one table look-up per byte: the reference the fast update is checked against.
 void UpdateCrc32Reference(const void* Buffer, size_t Length, uint32_t& Crc);
 
-// Checksum of the whole file. Returns 0 when the file is missing, is not a regular file, cannot be
-// opened or a read fails (and then sets *Ok to false), and 1 when a stop was requested during the
-// read (the caller discards it). A block is read, folded in and followed by a message pump until
-// a read returns no more bytes.
+// Checksum of the whole file. Returns 0 when the file is missing, is not a regular file (a link
+// is not followed), cannot be opened or a read fails, and 1 when StopFlag is 1 after a pump (the
+// caller discards it); *Ok is true only for a real checksum. Each block is filled unless the file
+// ends, folded in and followed by one message pump, until a read returns no more bytes. The file
+// is closed on every way out.
 uint32_t FileCrc32(const QString& Path, bool* Ok = nullptr);
 
 // Checksum of the first CrcBlockSize bytes (of the whole file when it is not longer); the same

@@ -33,7 +33,8 @@ TEST(DirListing, DotsFirstThenNamesCaseInsensitivelyThenExactly)
         tree.File(QString::fromUtf8(name), "x");
     plat::TFolderListing listing;
     ASSERT_EQ(plat::ReadFolder(tree.Root(), true, listing), 0);
-    EXPECT_EQ(Names(listing), (QStringList{".", "..", "10", "9", "_x", "Alpha", "alpha", "Beta", "beta", "gamma"}));
+    EXPECT_EQ(Names(listing),
+              (QStringList{".", "..", "10", "9", "_x", "Alpha", "alpha", "Beta", "beta", "gamma"}));
 }
 
 TEST(DirListing, DescribesFilesAndFoldersWithoutFollowingLinks)

@@ -1,5 +1,5 @@
-#include "platform/Collation.h"
 #include "platform/LocaleText.h"
+#include "platform/Collation.h"
 
 #include <gtest/gtest.h>
 

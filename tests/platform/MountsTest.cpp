@@ -6,16 +6,15 @@
 
 namespace {
 
-const QByteArray MountInfo =
-    "22 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw\n"
-    "23 22 0:5 / /proc rw,nosuid shared:12 - proc proc rw\n"
-    "24 22 0:21 / /sys rw shared:7 - sysfs sysfs rw\n"
-    "25 22 0:6 / /dev rw shared:2 - devtmpfs udev rw\n"
-    "26 22 0:25 / /run rw shared:5 - tmpfs tmpfs rw\n"
-    "27 22 8:17 / /media/alex/USB\\040STICK rw - vfat /dev/sdb1 rw\n"
-    "28 22 8:1 /srv/data /var/lib/docker/volumes/x rw - ext4 /dev/sda1 rw\n"
-    "29 22 0:40 / /run/media/alex/disk rw - ext4 /dev/sdc1 rw\n"
-    "broken line\n";
+const QByteArray MountInfo = "22 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw\n"
+                             "23 22 0:5 / /proc rw,nosuid shared:12 - proc proc rw\n"
+                             "24 22 0:21 / /sys rw shared:7 - sysfs sysfs rw\n"
+                             "25 22 0:6 / /dev rw shared:2 - devtmpfs udev rw\n"
+                             "26 22 0:25 / /run rw shared:5 - tmpfs tmpfs rw\n"
+                             "27 22 8:17 / /media/alex/USB\\040STICK rw - vfat /dev/sdb1 rw\n"
+                             "28 22 8:1 /srv/data /var/lib/docker/volumes/x rw - ext4 /dev/sda1 rw\n"
+                             "29 22 0:40 / /run/media/alex/disk rw - ext4 /dev/sdc1 rw\n"
+                             "broken line\n";
 
 TEST(Mounts, ParsesFieldsAndEscapes)
 {

@@ -38,10 +38,12 @@ TEST(Wildcard, MatchesLikeTheClassicDirectorySearch)
         const plat::TWildcard mask{QStringView(c.Mask)};
         for (const char16_t* name : c.Matches)
             EXPECT_TRUE(mask.Matches(QStringView(name)))
-                << QString::fromUtf16(c.Mask).toStdString() << " should match " << QString::fromUtf16(name).toStdString();
+                << QString::fromUtf16(c.Mask).toStdString() << " should match "
+                << QString::fromUtf16(name).toStdString();
         for (const char16_t* name : c.Misses)
             EXPECT_FALSE(mask.Matches(QStringView(name)))
-                << QString::fromUtf16(c.Mask).toStdString() << " should not match " << QString::fromUtf16(name).toStdString();
+                << QString::fromUtf16(c.Mask).toStdString() << " should not match "
+                << QString::fromUtf16(name).toStdString();
     }
 }
 

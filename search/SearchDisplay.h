@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+// What the comparison shows while it works: the statistics texts and the progress position. The
+// main window implements it; tests record it.
+class TSearchDisplay
+{
+public:
+    virtual ~TSearchDisplay() = default;
+    virtual void SetTotalFilesText(const QString& text) = 0; // "Files scanned:"
+    virtual void SetDuplicateText(const QString& text) = 0;  // "Original files + duplicates:"
+    virtual void SetDiskUsingText(const QString& text) = 0;  // "Disk space using:"
+    virtual void SetProgress(int position) = 0;              // 0 .. 100
+};
