@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <stdexcept>
@@ -25,18 +25,18 @@ struct TNameRef
 // the record at 40 bytes and lets records be copied freely.
 struct TFileInfoType
 {
-    uint64_t Size = 0;    // bytes; always compared unsigned
-    int32_t Time = 0;     // last write, packed DOS local date and time; compared signed
-    int32_t Attr = 0;     // read-only 0x01, hidden 0x02, system 0x04, archive 0x20
-    uint32_t Crc = 0;     // first-block or whole-file CRC-32 once the comparison has read the file
-    TNameRef Name;        // name with extension, no folder part
-    int32_t PathIndex = 0; // the folder, an index into PathList
-    int32_t Group = 0;    // duplicate group number in ResultList, 0 in FileList
+    uint64_t Size = 0;         // bytes; always compared unsigned
+    int32_t Time = 0;          // last write, packed DOS local date and time; compared signed
+    int32_t Attr = 0;          // read-only 0x01, hidden 0x02, system 0x04, archive 0x20
+    uint32_t Crc = 0;          // first-block or whole-file CRC-32 once the comparison has read the file
+    TNameRef Name;             // name with extension, no folder part
+    int32_t PathIndex = 0;     // the folder, an index into PathList
+    int32_t Group = 0;         // duplicate group number in ResultList, 0 in FileList
     uint32_t ContentClass = 0; // working field of the comparison: equal values, equal bytes
-    uint8_t Checked = 0;  // marked for an action
-    uint8_t Removed = 0;  // deleted or moved; can no longer be marked
-    uint8_t Candidate = 0; // takes part in the whole-file test
-    uint8_t Unreadable = 0; // working flag of the comparison: the file could not be read
+    uint8_t Checked = 0;       // marked for an action
+    uint8_t Removed = 0;       // deleted or moved; can no longer be marked
+    uint8_t Candidate = 0;     // takes part in the whole-file test
+    uint8_t Unreadable = 0;    // working flag of the comparison: the file could not be read
 };
 static_assert(sizeof(TFileInfoType) == 40, "records are kept compact: hundreds of thousands are held");
 static_assert(std::is_trivially_copyable_v<TFileInfoType>);
@@ -70,8 +70,7 @@ namespace detail {
 
 // Storage of records: plain memory resized in place where the allocator can, so that trimming a
 // large list never copies it and a reservation costs only the pages that are written.
-template <class T>
-class TRawStorage
+template <class T> class TRawStorage
 {
     static_assert(std::is_trivially_copyable_v<T>);
 
@@ -107,8 +106,7 @@ private:
 };
 
 // Storage of other values (strings).
-template <class T>
-class TVectorStorage
+template <class T> class TVectorStorage
 {
 public:
     size_t size() const { return m_items.size(); }
@@ -135,8 +133,7 @@ private:
 
 // A list with an explicit length (its capacity): slots are reserved up front, written in index
 // order, and nothing is ever written at or beyond the length.
-template <class T>
-class TGrowList
+template <class T> class TGrowList
 {
 public:
     int32_t Length() const { return m_length; }
@@ -169,7 +166,8 @@ public:
     const T* Data() const { return m_items.data(); }
 
 private:
-    std::conditional_t<std::is_trivially_copyable_v<T>, detail::TRawStorage<T>, detail::TVectorStorage<T>> m_items;
+    std::conditional_t<std::is_trivially_copyable_v<T>, detail::TRawStorage<T>, detail::TVectorStorage<T>>
+        m_items;
     int32_t m_length = 0;
 };
 

@@ -85,8 +85,7 @@ namespace {
 
 // The growth rule after a write at `index`: the fixed steps from 510,000 on, and a step whenever
 // the next write would otherwise have no slot (after a reduced reservation).
-template <class TList>
-void GrowAfterWrite(TList& list, int32_t& capacity, int32_t index)
+template <class TList> void GrowAfterWrite(TList& list, int32_t& capacity, int32_t index)
 {
     if ((index >= GrowthStart && index % GrowthStep == 0) || index + 1 >= capacity) {
         list.SetLength(capacity + GrowthStep);

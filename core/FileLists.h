@@ -12,11 +12,11 @@
 // user-interface thread; handlers that run inside a pump of a search must not append to, cut
 // or release a list.
 
-extern TFileList FileList;     // every file the scan accepted (start of a search .. end of comparison)
-extern TStringArr PathList;    // the folders holding them, each ending with '/'
-extern TFileList ResultList;   // every file with at least one twin, in numbered groups
-extern TSortList SortList;     // display order of ResultList
-extern TNamePool NamePool;     // the names of FileList and ResultList; lives as long as PathList
+extern TFileList FileList;   // every file the scan accepted (start of a search .. end of comparison)
+extern TStringArr PathList;  // the folders holding them, each ending with '/'
+extern TFileList ResultList; // every file with at least one twin, in numbered groups
+extern TSortList SortList;   // display order of ResultList
+extern TNamePool NamePool;   // the names of FileList and ResultList; lives as long as PathList
 
 // Index of the last used entry, -1 when empty.
 extern int32_t FileCount;
@@ -27,16 +27,16 @@ extern int32_t FileCapacity;
 extern int32_t PathCapacity;
 extern int32_t ResultCapacity;
 
-extern uint8_t SearchPhase;     // 0 while scanning, 1 from the comparison on
-extern uint32_t StartTick;      // tick count when the search started
-extern QString CurrentFolder;   // the search-list folder being scanned
-extern QString CurrentFile;     // the file being checksummed
-extern uint64_t MinFileSize;    // smallest size the scan takes, 0 = no minimum
-extern uint64_t OriginalBytes;  // bytes of the first file of every group
-extern uint64_t DuplicateBytes; // bytes of all other group members
+extern uint8_t SearchPhase;         // 0 while scanning, 1 from the comparison on
+extern uint32_t StartTick;          // tick count when the search started
+extern QString CurrentFolder;       // the search-list folder being scanned
+extern QString CurrentFile;         // the file being checksummed
+extern uint64_t MinFileSize;        // smallest size the scan takes, 0 = no minimum
+extern uint64_t OriginalBytes;      // bytes of the first file of every group
+extern uint64_t DuplicateBytes;     // bytes of all other group members
 extern QString WindowsFolderPrefix; // protected folders, each ending with '/'
 extern QString ProgramFilesPrefix;
-extern QLocale LocaleFormat;    // number formats of the user, read at start-up
+extern QLocale LocaleFormat; // number formats of the user, read at start-up
 
 // Reservations tried at the start of a search, largest first.
 inline constexpr int32_t LargeReservation = 550'000;

@@ -15,8 +15,7 @@ int32_t Directed(int32_t ascending, uint8_t direction)
     return direction == 1 ? -ascending : ascending;
 }
 
-template <class T>
-int32_t ThreeWay(T a, T b)
+template <class T> int32_t ThreeWay(T a, T b)
 {
     return (a > b) - (a < b);
 }
@@ -67,7 +66,9 @@ void QuickSortPass(TSeq seq, int32_t low, int32_t high, TCompareFunc compare, ui
     };
     TRange RangeStack[RangeStackSize];
     int used = 0;
-    auto cmp = [&](const TFileInfoType& a, const TFileInfoType& b) { return compare(a, b, direction, folders); };
+    auto cmp = [&](const TFileInfoType& a, const TFileInfoType& b) {
+        return compare(a, b, direction, folders);
+    };
 
     RangeStack[used++] = {low, high};
     while (used > 0) {
@@ -117,7 +118,9 @@ void InsertionPass(TSeq seq, int32_t low, int32_t high, TCompareFunc compare, ui
 {
     if (high <= low)
         return;
-    auto cmp = [&](const TFileInfoType& a, const TFileInfoType& b) { return compare(a, b, direction, folders); };
+    auto cmp = [&](const TFileInfoType& a, const TFileInfoType& b) {
+        return compare(a, b, direction, folders);
+    };
 
     // The smallest of the first 16 goes to the front and stops every backward walk below.
     int32_t m = low;
@@ -146,7 +149,8 @@ int32_t CompareTime(const TFileInfoType& A, const TFileInfoType& B, uint8_t Dire
     return Directed(ThreeWay(A.Time, B.Time), Direction);
 }
 
-int32_t CompareFolder(const TFileInfoType& A, const TFileInfoType& B, uint8_t Direction, const TStringArr& Folders)
+int32_t CompareFolder(const TFileInfoType& A, const TFileInfoType& B, uint8_t Direction,
+                      const TStringArr& Folders)
 {
     if (A.PathIndex == B.PathIndex)
         return 0;
@@ -179,8 +183,8 @@ void InsertionSortFiles(TFileList& List, int32_t Low, int32_t High, TCompareFunc
     InsertionPass(TRecordSeq{List}, Low, High, Compare, Direction, NoFolders());
 }
 
-void QuickSortOrder(const TFileList& List, TSortList& Order, const TStringArr& Folders, int32_t Low, int32_t High,
-                    TCompareFunc Compare, uint8_t Direction)
+void QuickSortOrder(const TFileList& List, TSortList& Order, const TStringArr& Folders, int32_t Low,
+                    int32_t High, TCompareFunc Compare, uint8_t Direction)
 {
     QuickSortPass(TOrderSeq{List, Order}, Low, High, Compare, Direction, Folders);
 }

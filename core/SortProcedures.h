@@ -9,12 +9,17 @@
 using TCompareFunc = int32_t (*)(const TFileInfoType& A, const TFileInfoType& B, uint8_t Direction,
                                  const TStringArr& Folders);
 
-int32_t CompareTime(const TFileInfoType& A, const TFileInfoType& B, uint8_t Direction, const TStringArr& Folders);
+int32_t CompareTime(const TFileInfoType& A, const TFileInfoType& B, uint8_t Direction,
+                    const TStringArr& Folders);
 // Compares the folders (entries of `Folders` at PathIndex) with the user's case-insensitive order.
-int32_t CompareFolder(const TFileInfoType& A, const TFileInfoType& B, uint8_t Direction, const TStringArr& Folders);
-int32_t CompareName(const TFileInfoType& A, const TFileInfoType& B, uint8_t Direction, const TStringArr& Folders);
-int32_t CompareSize(const TFileInfoType& A, const TFileInfoType& B, uint8_t Direction, const TStringArr& Folders);
-int32_t CompareCrc(const TFileInfoType& A, const TFileInfoType& B, uint8_t Direction, const TStringArr& Folders);
+int32_t CompareFolder(const TFileInfoType& A, const TFileInfoType& B, uint8_t Direction,
+                      const TStringArr& Folders);
+int32_t CompareName(const TFileInfoType& A, const TFileInfoType& B, uint8_t Direction,
+                    const TStringArr& Folders);
+int32_t CompareSize(const TFileInfoType& A, const TFileInfoType& B, uint8_t Direction,
+                    const TStringArr& Folders);
+int32_t CompareCrc(const TFileInfoType& A, const TFileInfoType& B, uint8_t Direction,
+                   const TStringArr& Folders);
 
 // Sorts List[Low..High] in place: quicksort down to runs of at most 16, one message pump, then
 // one insertion pass, which is skipped when a stop was requested during the pump. Not stable:

@@ -1,0 +1,607 @@
+#include "ReportListView.h"
+
+#include "ThemePaint.h"
+
+#include <QContextMenuEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPolygon>
+#include <QStyledItemDelegate>
+
+namespace {
+
+constexpr int CellPadding = 3;
+constexpr int HeaderPadding = 4;
+constexpr int GlyphGap = 4;
+
+QPixmap DefaultCheckImage(bool checked)
+{
+    QPixmap image(16, 16);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    theme::DrawCheckIndicator(painter, QRect(1, 1, theme::IndicatorSize, theme::IndicatorSize), checked,
+                              theme::TIndicatorState::Normal);
+    return image;
+}
+
+QPixmap DefaultSortGlyph(bool up)
+{
+    QPixmap image(9, 5);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(0x60, 0x60, 0x60));
+    QPolygonF triangle;
+    if (up)
+        triangle << QPointF(0, 5) << QPointF(9, 5) << QPointF(4.5, 0);
+    else
+        triangle << QPointF(0, 0) << QPointF(9, 0) << QPointF(4.5, 5);
+    painter.drawPolygon(triangle);
+    return image;
+}
+
+class TReportHeader : public QHeaderView
+{
+public:
+    explicit TReportHeader(TReportListView* view) : QHeaderView(Qt::Horizontal, view), m_view(view)
+    {
+        setMouseTracking(true);
+        viewport()->setMouseTracking(true);
+    }
+
+    QSize sizeHint() const override
+    {
+        QSize hint = QHeaderView::sizeHint();
+        hint.setHeight(fontMetrics().height() + 8);
+        return hint;
+    }
+
+protected:
+    void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override
+    {
+        if (!rect.isValid())
+            return;
+        painter->save();
+        QColor face = m_view->headerColor();
+        if (logicalIndex == m_pressed)
+            face = face.darker(112);
+        else if (logicalIndex == m_hot && m_view->hotTrack())
+            face = face.lighter(110);
+        theme::FillVerticalGradient(*painter, rect, face.lighter(106), face);
+        painter->setPen(QColor(0xA0, 0xA0, 0xA0));
+        painter->drawLine(rect.bottomLeft(), rect.bottomRight());
+        painter->drawLine(rect.topRight(), rect.bottomRight());
+        painter->setPen(QColor(255, 255, 255, 160));
+        painter->drawLine(rect.topLeft(), rect.bottomLeft() - QPoint(0, 1));
+
+        const QPixmap glyph = GlyphFor(logicalIndex);
+        const int shift = logicalIndex == m_pressed ? 1 : 0;
+        QRect textRect = rect.adjusted(HeaderPadding + shift, shift, -HeaderPadding, 0);
+        const int glyphRoom = glyph.isNull() ? 0 : GlyphGap + glyph.width();
+        const QString caption =
+            model() ? model()->headerData(logicalIndex, Qt::Horizontal).toString() : QString();
+        const QString shown =
+            fontMetrics().elidedText(caption, Qt::ElideRight, qMax(0, textRect.width() - glyphRoom));
+        painter->setFont(font());
+        painter->setPen(palette().color(QPalette::ButtonText));
+        painter->drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter, shown);
+        if (!glyph.isNull()) {
+            const int x = textRect.left() + fontMetrics().horizontalAdvance(shown) + GlyphGap;
+            if (x + glyph.width() <= rect.right()) {
+                const int y = rect.top() + (rect.height() - glyph.height()) / 2;
+                painter->drawPixmap(x, y, glyph);
+            }
+        }
+        painter->restore();
+    }
+
+    void mouseMoveEvent(QMouseEvent* event) override
+    {
+        QHeaderView::mouseMoveEvent(event);
+        SetHot(logicalIndexAt(event->position().toPoint()));
+    }
+
+    void mousePressEvent(QMouseEvent* event) override
+    {
+        QHeaderView::mousePressEvent(event);
+        // A press on a divider resizes instead of clicking; the cursor tells which.
+        if (event->button() == Qt::LeftButton && viewport()->cursor().shape() != Qt::SplitHCursor)
+            SetPressed(logicalIndexAt(event->position().toPoint()));
+    }
+
+    void mouseReleaseEvent(QMouseEvent* event) override
+    {
+        SetPressed(-1);
+        QHeaderView::mouseReleaseEvent(event);
+    }
+
+    bool viewportEvent(QEvent* event) override
+    {
+        if (event->type() == QEvent::Leave)
+            SetHot(-1);
+        return QHeaderView::viewportEvent(event);
+    }
+
+private:
+    QPixmap GlyphFor(int logicalIndex) const
+    {
+        if (!m_view->showSortGlyph() || logicalIndex != m_view->sortColumn())
+            return QPixmap();
+        return m_view->sortDirection() == 1 ? m_view->sortDownImage() : m_view->sortUpImage();
+    }
+
+    void SetHot(int section)
+    {
+        if (section == m_hot)
+            return;
+        m_hot = section;
+        viewport()->update();
+    }
+
+    void SetPressed(int section)
+    {
+        if (section == m_pressed)
+            return;
+        m_pressed = section;
+        viewport()->update();
+    }
+
+    const TReportListView* m_view; // not owned: the list this header belongs to
+    int m_hot = -1;
+    int m_pressed = -1;
+};
+
+class TReportDelegate : public QStyledItemDelegate
+{
+public:
+    explicit TReportDelegate(TReportListView* view) : QStyledItemDelegate(view), m_view(view) {}
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        painter->save();
+        const QRect cell = option.rect;
+        const bool selected = option.state.testFlag(QStyle::State_Selected);
+        if (selected)
+            painter->fillRect(cell, m_view->selectionColor());
+        else
+            painter->fillRect(cell, index.data(Qt::BackgroundRole).value<QBrush>());
+
+        int left = cell.left() + CellPadding;
+        const QVariant checkState = index.data(Qt::CheckStateRole);
+        if (checkState.isValid()) {
+            const QPixmap& image = checkState.value<Qt::CheckState>() == Qt::Checked
+                                       ? m_view->checkedImage()
+                                       : m_view->uncheckedImage();
+            const int top = cell.top() + (cell.height() - image.height()) / 2;
+            painter->drawPixmap(left, top, image);
+            left += image.width() + CellPadding;
+        }
+
+        const QVariant fontValue = index.data(Qt::FontRole);
+        const QFont font = fontValue.isValid() ? fontValue.value<QFont>() : option.font;
+        painter->setFont(font);
+        painter->setPen(selected ? m_view->selectionTextColor()
+                                 : index.data(Qt::ForegroundRole).value<QBrush>().color());
+        const QRect textRect(left, cell.top(), cell.right() - CellPadding - left + 1, cell.height());
+        const QString text = index.data(Qt::DisplayRole).toString();
+        const QString shown = QFontMetrics(font).elidedText(text, Qt::ElideRight, qMax(0, textRect.width()));
+        painter->drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown);
+
+        if (m_view->gridLines()) {
+            painter->setPen(m_view->gridColor());
+            painter->drawLine(cell.topRight(), cell.bottomRight());
+            painter->drawLine(cell.bottomLeft(), cell.bottomRight());
+        }
+        painter->restore();
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const override
+    {
+        return QSize(option.rect.width(), m_view->fixedRowHeight());
+    }
+
+private:
+    const TReportListView* m_view; // not owned: the list this delegate paints
+};
+
+} // namespace
+
+TReportListView::TReportListView(QWidget* parent)
+    : QTableView(parent), m_model(new TReportListModel(this)), m_uncheckedImage(DefaultCheckImage(false)),
+      m_checkedImage(DefaultCheckImage(true)), m_sortUpImage(DefaultSortGlyph(true)),
+      m_sortDownImage(DefaultSortGlyph(false))
+{
+    QFont listFont = font();
+    listFont.setFamilies({theme::SansSerifStandIn()});
+    listFont.setPointSize(8);
+    setFont(listFont);
+
+    QPalette colors = palette();
+    colors.setColor(QPalette::Base, Qt::white);
+    colors.setColor(QPalette::Text, Qt::black);
+    colors.setColor(QPalette::Highlight, m_selectionColor);
+    colors.setColor(QPalette::HighlightedText, m_selectionTextColor);
+    colors.setColor(QPalette::ButtonText, Qt::black);
+    setPalette(colors);
+
+    setModel(m_model);
+    auto* header = new TReportHeader(this);
+    setHorizontalHeader(header);
+    header->setSectionsClickable(true);
+    header->setSectionsMovable(false);
+    header->setHighlightSections(false);
+    header->setStretchLastSection(false);
+    header->setMinimumSectionSize(16);
+    header->setSectionResizeMode(QHeaderView::Interactive);
+    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    connect(header, &QHeaderView::sectionClicked, this, &TReportListView::HeaderClicked);
+    connect(header, &QHeaderView::sectionResized, this, &TReportListView::HeaderSectionResized);
+
+    QHeaderView* rows = verticalHeader();
+    rows->hide();
+    rows->setMinimumSectionSize(1);
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setDefaultSectionSize(m_rowHeight);
+
+    setItemDelegate(new TReportDelegate(this));
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setShowGrid(false);
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
+    setTabKeyNavigation(false);
+    setSortingEnabled(false);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setContextMenuPolicy(Qt::DefaultContextMenu);
+    UpdateDefaultPaint();
+}
+
+void TReportListView::SetColumns(const QStringList& captions, const QList<int>& widths)
+{
+    m_columnWeights.clear();
+    for (qsizetype i = 0; i < captions.size(); ++i)
+        m_columnWeights.append(i < widths.size() && widths.at(i) > 0 ? widths.at(i) : 100);
+    m_model->SetColumnCaptions(captions);
+    FitColumns();
+}
+
+void TReportListView::SetDataHandler(TDataHandler handler)
+{
+    m_model->SetDataHandler(std::move(handler));
+}
+
+void TReportListView::SetPaintHandler(TPaintHandler handler)
+{
+    m_model->SetPaintHandler(std::move(handler));
+}
+
+void TReportListView::SetSortStartHandler(TSortStartHandler handler)
+{
+    m_sortStartHandler = std::move(handler);
+}
+
+void TReportListView::SetPopupMenu(QMenu* menu)
+{
+    m_popupMenu = menu;
+}
+
+void TReportListView::SetRowCount(int rows)
+{
+    m_model->SetRowCount(rows);
+}
+
+int TReportListView::RowCount() const
+{
+    return m_model->RowCount();
+}
+
+void TReportListView::BeginUpdate()
+{
+    if (m_updateDepth++ == 0)
+        viewport()->setUpdatesEnabled(false);
+}
+
+void TReportListView::EndUpdate()
+{
+    if (m_updateDepth == 0)
+        return;
+    if (--m_updateDepth == 0) {
+        viewport()->setUpdatesEnabled(true);
+        viewport()->update();
+    }
+}
+
+void TReportListView::RepaintRows()
+{
+    m_model->RefreshRows();
+    viewport()->update();
+}
+
+void TReportListView::RepaintRow(int row)
+{
+    m_model->RefreshRow(row);
+}
+
+int TReportListView::SelectedIndex() const
+{
+    const QModelIndexList selected = selectionModel()->selectedRows();
+    return selected.isEmpty() ? -1 : selected.first().row();
+}
+
+void TReportListView::SelectAndFocus(int row)
+{
+    if (row < 0) {
+        selectionModel()->clear();
+        return;
+    }
+    if (row >= RowCount() || m_model->columnCount() == 0)
+        return;
+    const QModelIndex target = m_model->index(row, 0);
+    selectionModel()->setCurrentIndex(target,
+                                      QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    scrollTo(target, QAbstractItemView::EnsureVisible);
+}
+
+void TReportListView::ResetSortState()
+{
+    m_showSortGlyph = true;
+    m_sortDirection = 0;
+    m_sortColumn = 2;
+    horizontalHeader()->viewport()->update();
+}
+
+void TReportListView::setSortColumn(int column)
+{
+    m_sortColumn = column;
+    horizontalHeader()->viewport()->update();
+}
+
+void TReportListView::setSortDirection(int direction)
+{
+    m_sortDirection = direction == 1 ? 1 : 0;
+    horizontalHeader()->viewport()->update();
+}
+
+void TReportListView::setShowSortGlyph(bool on)
+{
+    m_showSortGlyph = on;
+    horizontalHeader()->viewport()->update();
+}
+
+QStringList TReportListView::columnCaptions() const
+{
+    return m_model->ColumnCaptions();
+}
+
+void TReportListView::setColumnCaptions(const QStringList& captions)
+{
+    SetColumns(captions, m_columnWeights);
+}
+
+QString TReportListView::columnWidths() const
+{
+    QStringList parts;
+    for (const int weight : m_columnWeights)
+        parts << QString::number(weight);
+    return parts.join(QLatin1Char(','));
+}
+
+void TReportListView::setColumnWidths(const QString& widths)
+{
+    QList<int> parsed;
+    for (const QString& part : widths.split(QLatin1Char(','), Qt::SkipEmptyParts))
+        parsed.append(part.trimmed().toInt());
+    SetColumns(m_model->ColumnCaptions(), parsed);
+}
+
+void TReportListView::setFixedRowHeight(int pixels)
+{
+    m_rowHeight = qMax(1, pixels);
+    verticalHeader()->setDefaultSectionSize(m_rowHeight);
+}
+
+void TReportListView::setGridLines(bool on)
+{
+    m_gridLines = on;
+    viewport()->update();
+}
+
+void TReportListView::setGridColor(const QColor& color)
+{
+    m_gridColor = color;
+    viewport()->update();
+}
+
+void TReportListView::setSelectionColor(const QColor& color)
+{
+    m_selectionColor = color;
+    QPalette colors = palette();
+    colors.setColor(QPalette::Highlight, color);
+    setPalette(colors);
+    viewport()->update();
+}
+
+void TReportListView::setSelectionTextColor(const QColor& color)
+{
+    m_selectionTextColor = color;
+    QPalette colors = palette();
+    colors.setColor(QPalette::HighlightedText, color);
+    setPalette(colors);
+    viewport()->update();
+}
+
+void TReportListView::setHeaderColor(const QColor& color)
+{
+    m_headerColor = color;
+    horizontalHeader()->viewport()->update();
+}
+
+void TReportListView::setHotTrack(bool on)
+{
+    m_hotTrack = on;
+    horizontalHeader()->viewport()->update();
+}
+
+void TReportListView::setUncheckedImage(const QPixmap& image)
+{
+    m_uncheckedImage = image.isNull() ? DefaultCheckImage(false) : image;
+    viewport()->update();
+}
+
+void TReportListView::setCheckedImage(const QPixmap& image)
+{
+    m_checkedImage = image.isNull() ? DefaultCheckImage(true) : image;
+    viewport()->update();
+}
+
+void TReportListView::setSortUpImage(const QPixmap& image)
+{
+    m_sortUpImage = image.isNull() ? DefaultSortGlyph(true) : image;
+    horizontalHeader()->viewport()->update();
+}
+
+void TReportListView::setSortDownImage(const QPixmap& image)
+{
+    m_sortDownImage = image.isNull() ? DefaultSortGlyph(false) : image;
+    horizontalHeader()->viewport()->update();
+}
+
+void TReportListView::SetCheckImages(const QPixmap& unchecked, const QPixmap& checked)
+{
+    setUncheckedImage(unchecked);
+    setCheckedImage(checked);
+}
+
+void TReportListView::SetSortGlyphs(const QPixmap& up, const QPixmap& down)
+{
+    setSortUpImage(up);
+    setSortDownImage(down);
+}
+
+void TReportListView::keyboardSearch(const QString&)
+{
+    // Type-ahead would ask the owner for the text of every row; the list has none of its own.
+}
+
+void TReportListView::HeaderClicked(int column)
+{
+    const int previousDirection = m_sortDirection;
+    if (m_showSortGlyph && column == m_sortColumn)
+        m_sortDirection = m_sortDirection == 1 ? 0 : 1;
+    const bool allowed = m_sortStartHandler ? m_sortStartHandler(column) : true;
+    if (allowed)
+        m_sortColumn = column;
+    else
+        m_sortDirection = previousDirection;
+    horizontalHeader()->viewport()->update();
+    emit columnClicked(column);
+}
+
+void TReportListView::HeaderSectionResized(int column, int, int)
+{
+    if (m_fittingColumns || column < 0 || column >= m_columnWeights.size())
+        return;
+    // A divider dragged by the user: its widths become the new proportions.
+    for (qsizetype i = 0; i < m_columnWeights.size(); ++i)
+        m_columnWeights[i] = qMax(1, horizontalHeader()->sectionSize(int(i)));
+}
+
+void TReportListView::FitColumns()
+{
+    const int columns = m_model->columnCount();
+    const int available = viewport()->width();
+    if (columns == 0 || available <= 0 || m_columnWeights.size() < columns)
+        return;
+    qint64 total = 0;
+    for (int i = 0; i < columns; ++i)
+        total += m_columnWeights.at(i);
+    const int minimum = horizontalHeader()->minimumSectionSize();
+    m_fittingColumns = true;
+    int used = 0;
+    qint64 weightSoFar = 0;
+    for (int i = 0; i < columns - 1; ++i) {
+        // Each boundary is rounded from the running total, so the rounding errors do not pile up.
+        weightSoFar += m_columnWeights.at(i);
+        const int boundary = int((weightSoFar * available + total / 2) / total);
+        const int width = qMax(minimum, boundary - used);
+        horizontalHeader()->resizeSection(i, width);
+        used += width;
+    }
+    horizontalHeader()->resizeSection(columns - 1, qMax(minimum, available - used));
+    m_fittingColumns = false;
+}
+
+void TReportListView::UpdateDefaultPaint()
+{
+    TReportRowPaint paint;
+    paint.Brush = palette().color(QPalette::Base);
+    paint.FontColor = palette().color(QPalette::Text);
+    paint.Font = font();
+    m_model->SetDefaultPaint(paint);
+}
+
+bool TReportListView::event(QEvent* event)
+{
+    if (event->type() == QEvent::Resize)
+        emit resized();
+    return QTableView::event(event);
+}
+
+void TReportListView::resizeEvent(QResizeEvent* event)
+{
+    QTableView::resizeEvent(event);
+    FitColumns();
+}
+
+void TReportListView::ReportCellPress(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    const QModelIndex cell = indexAt(event->position().toPoint());
+    if (cell.isValid())
+        emit leftClickCell(cell.row(), cell.column(), event->modifiers());
+}
+
+void TReportListView::mousePressEvent(QMouseEvent* event)
+{
+    QTableView::mousePressEvent(event);
+    ReportCellPress(event);
+}
+
+void TReportListView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    QTableView::mouseDoubleClickEvent(event);
+    ReportCellPress(event);
+}
+
+void TReportListView::keyPressEvent(QKeyEvent* event)
+{
+    emit keyDown(event->key(), event->modifiers());
+    QTableView::keyPressEvent(event);
+}
+
+void TReportListView::contextMenuEvent(QContextMenuEvent* event)
+{
+    if (!m_popupMenu) {
+        QTableView::contextMenuEvent(event);
+        return;
+    }
+    QPoint where = event->globalPos();
+    if (event->reason() == QContextMenuEvent::Keyboard && currentIndex().isValid())
+        where = viewport()->mapToGlobal(visualRect(currentIndex()).bottomLeft());
+    m_popupMenu->popup(where);
+    event->accept();
+}
+
+void TReportListView::changeEvent(QEvent* event)
+{
+    QTableView::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::PaletteChange)
+        UpdateDefaultPaint();
+}
