@@ -53,6 +53,7 @@ void ReserveScanLists()
     FileList.Clear();
     PathList.Clear();
     NamePool.Clear();
+    FileCount = PathCount = -1;
     const int32_t length = ReserveWithFallback([](int32_t n) {
         FileList.SetLength(n);
         PathList.SetLength(n);
@@ -63,6 +64,7 @@ void ReserveScanLists()
 void ReserveResultList()
 {
     ResultList.Clear();
+    ResultCount = -1;
     ResultCapacity = ReserveWithFallback([](int32_t n) { ResultList.SetLength(n); });
 }
 

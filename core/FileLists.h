@@ -50,9 +50,9 @@ inline constexpr int32_t GrowthStart = 510'000;
 // Returns the length that was had.
 int32_t ReserveWithFallback(const std::function<void(int32_t)>& reserve);
 
-// Empties FileList and PathList (and the name pool) and reserves both with the fallbacks.
+// Empties FileList and PathList (and the name pool; counters -1) and reserves both with the fallbacks.
 void ReserveScanLists();
-// Empties ResultList and reserves it with the fallbacks.
+// Empties ResultList (counter -1) and reserves it with the fallbacks.
 void ReserveResultList();
 
 // Cuts FileList and PathList to their used lengths after the scan.

@@ -1,0 +1,366 @@
+#include "search/CompareFiles.h"
+#include "core/FileLists.h"
+#include "core/SortProcedures.h"
+#include "platform/FileAccess.h"
+#include "search/FolderScan.h"
+#include "search/crc32tab.h"
+#include "tests/support/PumpScript.h"
+#include "tests/support/TempTree.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+
+#include <map>
+#include <random>
+
+namespace {
+
+class TRecordingDisplay : public TSearchDisplay
+{
+public:
+    void SetTotalFilesText(const QString& text) override { TotalFiles = text; }
+    void SetDuplicateText(const QString& text) override { Duplicates = text; }
+    void SetDiskUsingText(const QString& text) override { DiskUsing = text; }
+    void SetProgress(int position) override { Progress.push_back(position); }
+
+    QString TotalFiles, Duplicates, DiskUsing;
+    std::vector<int> Progress;
+};
+
+uint32_t Crc(const QByteArray& bytes)
+{
+    uint32_t crc = 0xFFFFFFFFu;
+    UpdateCrc32Reference(bytes.constData(), size_t(bytes.size()), crc);
+    return crc ^ 0xFFFFFFFFu;
+}
+
+// Appends four bytes to `prefix` so that the CRC-32 of the result is `target`: anyone can do
+// this, which is why equal checksums are no proof of equal files.
+QByteArray ForgeCrc(QByteArray prefix, uint32_t target)
+{
+    uint32_t reverse[256];
+    for (uint32_t i = 0; i < 256; ++i)
+        reverse[Crc32Table[i] >> 24] = (Crc32Table[i] << 8) ^ i;
+    uint32_t forward = 0xFFFFFFFFu;
+    UpdateCrc32Reference(prefix.constData(), size_t(prefix.size()), forward);
+    uint32_t backward = target ^ 0xFFFFFFFFu;
+    for (int k = 0; k < 4; ++k)
+        backward = (backward << 8) ^ reverse[backward >> 24];
+    const uint32_t suffix = forward ^ backward;
+    for (int k = 0; k < 4; ++k)
+        prefix.append(char(suffix >> (8 * k)));
+    return prefix;
+}
+
+class CompareFilesTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ResetSearchGlobals();
+        LocaleFormat = QLocale(QLocale::English, QLocale::UnitedStates);
+        WindowsFolderPrefix = QStringLiteral("/usr/");
+        ProgramFilesPrefix = QStringLiteral("/opt/");
+        settings.Folders = {tree.Root()};
+        settings.ExcludeZero = false;
+    }
+    void TearDown() override
+    {
+        ResetSearchGlobals();
+        LocaleFormat = QLocale::system();
+    }
+
+    void ScanAndSort()
+    {
+        ReserveScanLists();
+        StopFlag = 0;
+        ScanSearchFolders(settings);
+        TrimScanLists();
+        SortFiles(FileList, 0, FileCount, CompareSize, 1);
+    }
+    void Compare()
+    {
+        ReserveResultList();
+        SearchPhase = 1;
+        bytesBefore = plat::TFileReader::TotalBytesRead();
+        CompareFiles(display);
+        bytesRead = plat::TFileReader::TotalBytesRead() - bytesBefore;
+    }
+    // The groups of ResultList as lists of names, checking the numbering on the way.
+    std::vector<QStringList> Groups()
+    {
+        std::vector<QStringList> groups;
+        for (int32_t r = 0; r <= ResultCount; ++r) {
+            const int32_t group = ResultList[r].Group;
+            if (groups.empty() || group != int32_t(groups.size())) {
+                EXPECT_EQ(group, int32_t(groups.size()) + 1) << "groups are numbered without gaps";
+                groups.emplace_back();
+            }
+            groups.back() << FullPath(ResultList[r]).mid(tree.Root().size());
+        }
+        return groups;
+    }
+    std::vector<QStringList> Run()
+    {
+        ScanAndSort();
+        Compare();
+        StopFlag = 1;
+        return Groups();
+    }
+
+    TTempTree tree;
+    TSearchSettings settings;
+    TRecordingDisplay display;
+    uint64_t bytesBefore = 0, bytesRead = 0;
+};
+
+TEST_F(CompareFilesTest, TwinsAreGroupedAndTheOddFileLeftOut)
+{
+    const QByteArray a = TTempTree::Pattern(100, 1);
+    tree.File("a1", a);
+    tree.File("a2", a);
+    tree.PatternFile("b", 100, 2);
+    const auto groups = Run();
+    ASSERT_EQ(groups.size(), 1u);
+    EXPECT_EQ(groups[0], (QStringList{"a1", "a2"}));
+    EXPECT_EQ(display.Duplicates, "1 + 1");
+    EXPECT_EQ(display.TotalFiles, "3");
+    EXPECT_EQ(display.DiskUsing, "100 B + 100 B");
+    EXPECT_EQ(display.Progress.back(), 100);
+    EXPECT_EQ(OriginalBytes, 100u);
+    EXPECT_EQ(DuplicateBytes, 100u);
+    EXPECT_EQ(ResultList[0].Crc, Crc(a));
+}
+
+TEST_F(CompareFilesTest, EmptyFilesFormTheLastGroupWithoutBeingRead)
+{
+    for (const char* name : {"e1", "e2", "e3", "e4"})
+        tree.File(QString::fromUtf8(name), "");
+    tree.File("p1", "pair");
+    tree.File("p2", "pair");
+    const auto groups = Run();
+    ASSERT_EQ(groups.size(), 2u);
+    // The size sort is not stable: its sentinel step moved "e1" behind its equals.
+    EXPECT_EQ(groups[1], (QStringList{"e2", "e3", "e4", "e1"}));
+    EXPECT_EQ(ResultList[ResultCount].Group, 2);
+    EXPECT_EQ(OriginalBytes, 4u);
+    EXPECT_EQ(DuplicateBytes, 4u);
+    EXPECT_EQ(bytesRead, 8u); // only the pair
+    EXPECT_EQ(display.Duplicates, "2 + 4");
+}
+
+TEST_F(CompareFilesTest, FirstBlocksDecideWhichLargeFilesAreReadWhole)
+{
+    QByteArray x = TTempTree::Pattern(100000, 3);
+    QByteArray y = x;
+    y[90000] = char(~y[90000]); // equal first blocks, different later
+    tree.File("x", x);
+    tree.File("y", y);
+    EXPECT_TRUE(Run().empty());
+    EXPECT_EQ(bytesRead, 2u * 65521 + 2u * 100000);
+
+    ResetSearchGlobals();
+    tree.PatternFile("x", 100000, 4); // different from the first byte on
+    tree.PatternFile("y", 100000, 5);
+    EXPECT_TRUE(Run().empty());
+    EXPECT_EQ(bytesRead, 2u * 65521);
+}
+
+TEST_F(CompareFilesTest, ARunEndsBeforeARecordOfAnotherSize)
+{
+    const QByteArray twin = TTempTree::Pattern(200, 6);
+    tree.File("t1", twin);
+    tree.File("t2", twin);
+    tree.PatternFile("single", 100, 7);
+    const auto groups = Run();
+    ASSERT_EQ(groups.size(), 1u);
+    EXPECT_EQ(groups[0], (QStringList{"t1", "t2"}));
+    EXPECT_EQ(bytesRead, 400u); // the 100-byte file is never read
+}
+
+TEST_F(CompareFilesTest, GroupsOfOneSizeFollowTheirChecksumsLargestFirst)
+{
+    const QByteArray a = TTempTree::Pattern(500, 8), b = TTempTree::Pattern(500, 9);
+    tree.File("1a", a);
+    tree.File("2b", b);
+    tree.File("3a", a);
+    tree.File("4b", b);
+    const auto groups = Run();
+    ASSERT_EQ(groups.size(), 2u);
+    const bool aFirst = Crc(a) > Crc(b);
+    EXPECT_EQ(groups[0], aFirst ? (QStringList{"1a", "3a"}) : (QStringList{"2b", "4b"}));
+    EXPECT_EQ(groups[1], aFirst ? (QStringList{"2b", "4b"}) : (QStringList{"1a", "3a"}));
+    EXPECT_GT(ResultList[0].Crc, ResultList[2].Crc);
+}
+
+TEST_F(CompareFilesTest, ForgedChecksumCollisionsAreNotDuplicates)
+{
+    // Small files: equal size, equal CRC-32, different bytes; beside them a true pair.
+    const QByteArray genuine = TTempTree::Pattern(5000, 10);
+    const QByteArray forged = ForgeCrc(TTempTree::Pattern(4996, 11), Crc(genuine));
+    ASSERT_EQ(Crc(forged), Crc(genuine));
+    ASSERT_EQ(forged.size(), genuine.size());
+    tree.File("genuine", genuine);
+    tree.File("forged", forged);
+    const QByteArray twin = TTempTree::Pattern(5000, 12);
+    tree.File("twin1", twin);
+    tree.File("twin2", twin);
+
+    // Large files: equal first block, equal CRC-32 of the whole, different bytes in between.
+    QByteArray big = TTempTree::Pattern(200000, 13);
+    QByteArray bigForged = big.left(150000) + TTempTree::Pattern(49996, 14);
+    bigForged = ForgeCrc(bigForged, Crc(big));
+    ASSERT_EQ(Crc(bigForged), Crc(big));
+    tree.File("big", big);
+    tree.File("big-forged", bigForged);
+
+    const auto groups = Run();
+    ASSERT_EQ(groups.size(), 1u);
+    EXPECT_EQ(groups[0], (QStringList{"twin1", "twin2"}));
+    EXPECT_EQ(display.Duplicates, "1 + 1");
+}
+
+TEST_F(CompareFilesTest, CollidingFilesStillGroupWithTheirRealTwins)
+{
+    const QByteArray genuine = TTempTree::Pattern(3000, 15);
+    const QByteArray forged = ForgeCrc(TTempTree::Pattern(2996, 16), Crc(genuine));
+    tree.File("g1", genuine);
+    tree.File("f1", forged);
+    tree.File("g2", genuine);
+    tree.File("f2", forged);
+    auto groups = Run();
+    ASSERT_EQ(groups.size(), 2u);
+    for (QStringList& group : groups)
+        group.sort();
+    EXPECT_TRUE((groups[0] == QStringList{"f1", "f2"} && groups[1] == QStringList{"g1", "g2"}) ||
+                (groups[0] == QStringList{"g1", "g2"} && groups[1] == QStringList{"f1", "f2"}));
+}
+
+TEST_F(CompareFilesTest, UnreadableFilesAreNeverDuplicates)
+{
+    // Gone between scan and comparison: both would get checksum 0.
+    tree.PatternFile("gone1", 300, 17);
+    tree.PatternFile("gone2", 300, 18);
+    // A real file whose checksum is 0, and one of its size that disappears.
+    tree.File("zero", ForgeCrc(TTempTree::Pattern(396, 19), 0));
+    tree.PatternFile("gone3", 400, 20);
+    // A true pair next to a vanished file of the same size.
+    const QByteArray pair = TTempTree::Pattern(70000, 21);
+    tree.File("pair1", pair);
+    tree.File("pair2", pair);
+    tree.PatternFile("gone4", 70000, 22);
+    ScanAndSort();
+    for (const char* name : {"gone1", "gone2", "gone3", "gone4"})
+        ASSERT_TRUE(QFile::remove(tree.Path(QString::fromUtf8(name))));
+    Compare();
+    StopFlag = 1;
+    const auto groups = Groups();
+    ASSERT_EQ(groups.size(), 1u);
+    EXPECT_EQ(groups[0], (QStringList{"pair1", "pair2"}));
+}
+
+TEST_F(CompareFilesTest, AStopKeepsTheGroupsOfFinishedRuns)
+{
+    const QByteArray first = TTempTree::Pattern(300000, 23), second = TTempTree::Pattern(200000, 24);
+    tree.File("run1-a", first);
+    tree.File("run1-b", first);
+    tree.File("run2-a", second);
+    tree.File("run2-b", second);
+    ScanAndSort();
+    TPumpScript stopInSecondRun([](int) {
+        if (CurrentFile.endsWith("run2-b"))
+            StopFlag = 1;
+    });
+    Compare();
+    EXPECT_EQ(StopFlag, 1);
+    const auto groups = Groups();
+    ASSERT_EQ(groups.size(), 1u);
+    EXPECT_EQ(groups[0], (QStringList{"run1-a", "run1-b"}));
+    EXPECT_NE(display.Progress.empty() ? 0 : display.Progress.back(), 100);
+    EXPECT_EQ(display.Duplicates, "1 + 1");
+}
+
+TEST_F(CompareFilesTest, EmptyAndSingleFileListsFinishAtOnce)
+{
+    Run();
+    EXPECT_EQ(display.TotalFiles, "0");
+    EXPECT_EQ(display.Duplicates, "0 + 0");
+    EXPECT_EQ(display.DiskUsing, "0 B + 0 B");
+    EXPECT_EQ(display.Progress, std::vector<int>{100});
+    tree.File("one", "1");
+    ResetSearchGlobals();
+    Run();
+    EXPECT_EQ(display.TotalFiles, "1");
+    EXPECT_EQ(ResultCount, -1);
+}
+
+TEST_F(CompareFilesTest, StatisticsFollowEveryRun)
+{
+    // Three groups with seven files: 3 of 9000 bytes, 2 of 5000, 2 of 2000.
+    const QByteArray g1 = TTempTree::Pattern(9000, 25), g2 = TTempTree::Pattern(5000, 26),
+                     g3 = TTempTree::Pattern(2000, 27);
+    for (int i = 0; i < 3; ++i)
+        tree.File(QStringLiteral("g1-%1").arg(i), g1);
+    for (int i = 0; i < 2; ++i) {
+        tree.File(QStringLiteral("g2-%1").arg(i), g2);
+        tree.File(QStringLiteral("g3-%1").arg(i), g3);
+    }
+    const auto groups = Run();
+    ASSERT_EQ(groups.size(), 3u);
+    EXPECT_EQ(display.Duplicates, "3 + 4");
+    EXPECT_EQ(display.DiskUsing, SizeText(16000) + " + " + SizeText(25000));
+    EXPECT_EQ(display.TotalFiles, "7");
+    // Runs end at records 3, 5 and 6 of 0..6; then the end of the walk.
+    EXPECT_EQ(display.Progress, (std::vector<int>{50, 83, 100, 100}));
+}
+
+TEST_F(CompareFilesTest, ResultsNeverOutgrowTheirList)
+{
+    const QByteArray same = TTempTree::Pattern(64, 28);
+    for (int i = 0; i < 40; ++i)
+        tree.File(QStringLiteral("copy%1").arg(i, 2, 10, QLatin1Char('0')), same);
+    ScanAndSort();
+    ResultList.SetLength(5); // far less room than one run needs
+    ResultCapacity = 5;
+    SearchPhase = 1;
+    CompareFiles(display);
+    StopFlag = 1;
+    EXPECT_EQ(ResultCount, 39);
+    EXPECT_GE(ResultCapacity, 40);
+    EXPECT_EQ(Groups().front().size(), 40);
+}
+
+TEST_F(CompareFilesTest, RandomTreesGiveExactlyTheGroupsOfEqualContents)
+{
+    std::mt19937 random(99);
+    std::map<QByteArray, QStringList> byContent;
+    for (int i = 0; i < 300; ++i) {
+        // Few distinct sizes and contents, so runs, twins and near-twins are plentiful.
+        const int size = int(random() % 4) * 40000 + 1 + int(random() % 3);
+        const uint32_t seed = random() % 60;
+        QByteArray content = TTempTree::Pattern(size, seed);
+        if (random() % 5 == 0 && size > 65600)
+            content[size - 1] = char(~content[size - 1]); // same first block, other end
+        const QString name = QStringLiteral("d%1/f%2").arg(random() % 7).arg(i);
+        tree.File(name, content);
+        byContent[content] << name;
+    }
+    auto groups = Run();
+    std::vector<QStringList> expected;
+    for (auto& [content, names] : byContent)
+        if (names.size() > 1) {
+            names.sort();
+            expected.push_back(names);
+        }
+    for (QStringList& group : groups)
+        group.sort();
+    std::sort(expected.begin(), expected.end());
+    auto sortedGroups = groups;
+    std::sort(sortedGroups.begin(), sortedGroups.end());
+    EXPECT_EQ(sortedGroups, expected);
+    for (int32_t r = 1; r <= ResultCount; ++r)
+        ASSERT_GE(ResultList[r - 1].Size, ResultList[r].Size) << "groups come largest first";
+}
+
+} // namespace

@@ -1,0 +1,262 @@
+#include "search/FolderScan.h"
+#include "core/FileLists.h"
+#include "platform/Mounts.h"
+#include "tests/support/PumpScript.h"
+#include "tests/support/TempTree.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+namespace {
+
+class FolderScan : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ResetSearchGlobals();
+        LocaleFormat = QLocale(QLocale::English, QLocale::UnitedStates);
+        WindowsFolderPrefix = QStringLiteral("/usr/");
+        ProgramFilesPrefix = QStringLiteral("/opt/");
+        settings.Folders = {tree.Root()};
+    }
+    void TearDown() override
+    {
+        ResetSearchGlobals();
+        LocaleFormat = QLocale::system();
+    }
+
+    // Runs the folder loop as a search does and returns the taken files relative to the tree, in
+    // FileList order.
+    QStringList Scan()
+    {
+        ReserveScanLists();
+        MinFileSize = ComputeMinFileSize(settings);
+        StopFlag = 0;
+        ScanSearchFolders(settings);
+        StopFlag = 1;
+        QStringList taken;
+        for (int32_t i = 0; i <= FileCount; ++i)
+            taken << FullPath(FileList[i]).mid(tree.Root().size());
+        return taken;
+    }
+    QStringList Folders() const
+    {
+        QStringList folders;
+        for (int32_t i = 0; i <= PathCount; ++i)
+            folders << PathList[i].mid(tree.Root().size());
+        return folders;
+    }
+
+    TTempTree tree;
+    TSearchSettings settings;
+};
+
+TEST_F(FolderScan, MaskSelectsFilesButNeverHidesFolders)
+{
+    for (const char* name :
+         {"a.txt", "b.TXT", "README", "c.tar.gz", "d.txt.bak", "x", "sub/e.txt", "sub/f.doc"})
+        tree.File(QString::fromUtf8(name), "data");
+    settings.Mask = "*.txt";
+    EXPECT_EQ(Scan(), (QStringList{"a.txt", "b.TXT", "sub/e.txt"}));
+    settings.Mask = "*.";
+    EXPECT_EQ(Scan(), (QStringList{"README", "x"}));
+    settings.Mask = "?";
+    EXPECT_EQ(Scan(), (QStringList{"x"}));
+    settings.Mask = "*.txt;*.doc"; // one pattern: the semicolon is an ordinary character
+    EXPECT_EQ(Scan(), QStringList{});
+    settings.Mask = "";
+    EXPECT_EQ(Scan().size(), 8);
+}
+
+TEST_F(FolderScan, FirstFileAndFolderTakeIndexZero)
+{
+    tree.File("only.bin", "1");
+    Scan();
+    ASSERT_EQ(FileCount, 0);
+    EXPECT_EQ(PathCount, 0);
+    EXPECT_EQ(PathList[0], tree.Root());
+    EXPECT_EQ(FileList[0].PathIndex, 0);
+    EXPECT_EQ(FileList[0].Size, 1u);
+    EXPECT_EQ(FileList[0].Checked, 0);
+    EXPECT_EQ(FileList[0].Removed, 0);
+    EXPECT_EQ(FileList[0].Attr, 0x20);
+    EXPECT_EQ(CurrentFolder, tree.Root());
+}
+
+TEST_F(FolderScan, ZeroSizeFilesFollowTheOption)
+{
+    tree.File("empty1", "");
+    tree.File("sub/empty2", "");
+    tree.File("full", "x");
+    EXPECT_EQ(Scan(), (QStringList{"full"}));
+    EXPECT_EQ(Folders(), (QStringList{""}));
+    settings.ExcludeZero = false;
+    EXPECT_EQ(Scan(), (QStringList{"empty1", "full", "sub/empty2"}));
+    EXPECT_EQ(Folders(), (QStringList{"", "sub/"})); // a folder of empty files gets its entry
+}
+
+TEST_F(FolderScan, MinimumSizeFromTheOptions)
+{
+    tree.PatternFile("at", 10240, 1);
+    tree.PatternFile("below", 10239, 2);
+    settings.MinSizeChecked = true;
+    settings.MinSizeText = "10";
+    settings.MinSizeUnitIndex = 1;
+    EXPECT_EQ(Scan(), (QStringList{"at"}));
+
+    auto minimum = [&](const QString& text, int unit) {
+        settings.MinSizeText = text;
+        settings.MinSizeUnitIndex = unit;
+        return ComputeMinFileSize(settings);
+    };
+    EXPECT_EQ(minimum("1.5", 2), 1572864u);
+    EXPECT_EQ(minimum("1.5", 0), 1u);
+    EXPECT_EQ(minimum("7", 0), 7u);
+    EXPECT_EQ(minimum("abc", 1), 0u);
+    EXPECT_EQ(minimum("", 1), 0u);
+    EXPECT_EQ(minimum("-5", 1), 0u);                  // typed in through the context menu: no minimum
+    EXPECT_EQ(minimum("5000000", 2), 5242880000000u); // no wrap at 4 GiB
+    LocaleFormat = QLocale(QLocale::German, QLocale::Germany);
+    EXPECT_EQ(minimum("1,5", 1), 1536u);
+    EXPECT_EQ(minimum("1.5", 1), 0u); // not a number with a comma separator
+    settings.MinSizeChecked = false;
+    EXPECT_EQ(minimum("10", 1), 0u);
+}
+
+TEST_F(FolderScan, SystemFileTypesAreProtected)
+{
+    for (const char* name : {"LIBRARY.DLL", "library.dll.bak", "x.sys", "y.OCX", "z.drv", "keep.txt"})
+        tree.File(QString::fromUtf8(name), "data");
+    EXPECT_EQ(Scan(), (QStringList{"keep.txt", "library.dll.bak"}));
+    settings.ProtectSysFiles = false;
+    EXPECT_EQ(Scan().size(), 6);
+}
+
+TEST_F(FolderScan, ProtectedFoldersAreNeitherReadNorEntered)
+{
+    tree.File("sys/a", "1");
+    tree.File("sys/deep/b", "2");
+    tree.File("Sys/c", "3"); // another folder: names are case-sensitive
+    tree.File("system/d", "4");
+    tree.File("e", "5");
+    WindowsFolderPrefix = tree.Root() + "sys/";
+    EXPECT_EQ(Scan(), (QStringList{"e", "Sys/c", "system/d"}));
+    ProgramFilesPrefix = tree.Root() + "system/";
+    EXPECT_EQ(Scan(), (QStringList{"e", "Sys/c"}));
+    settings.ProtectSysFolders = false;
+    EXPECT_EQ(Scan().size(), 5);
+}
+
+TEST_F(FolderScan, NestedAndRepeatedSearchFoldersAreScannedOnce)
+{
+    tree.File("a/1", "1");
+    tree.File("a/b/2", "2");
+    tree.File("ab/3", "3");
+    settings.Folders = {tree.Path("a/"), tree.Path("a/b/"), tree.Path("a/"), tree.Path("ab/")};
+    EXPECT_EQ(Scan(), (QStringList{"a/1", "a/b/2", "ab/3"}));
+
+    // A folder whose path merely contains another search folder is no sub-folder of it.
+    const QString inner = tree.Root().mid(1) + "data/";
+    tree.File("data/x", "x");
+    tree.File("mirror/" + inner + "y", "y");
+    settings.Folders = {tree.Path("data/"), tree.Path("mirror/" + inner)};
+    EXPECT_EQ(Scan(), (QStringList{"data/x", "mirror/" + inner + "y"}));
+}
+
+TEST_F(FolderScan, FoldersWithoutTakenFilesGetNoEntryButAreWalked)
+{
+    tree.File("small/tiny", "t");
+    tree.PatternFile("small/sub/big", 5000, 3);
+    settings.MinSizeChecked = true;
+    settings.MinSizeText = "1";
+    settings.MinSizeUnitIndex = 1;
+    EXPECT_EQ(Scan(), (QStringList{"small/sub/big"}));
+    EXPECT_EQ(Folders(), (QStringList{"small/sub/"}));
+}
+
+TEST_F(FolderScan, LinksFifosAndSecondHardLinksAreNeverTaken)
+{
+    tree.File("real/file", "content");
+    tree.Symlink("real/loop", tree.Path("real"));
+    tree.Symlink("real/to-file", tree.Path("real/file"));
+    tree.Fifo("real/pipe");
+    tree.HardLink("real/hard", "real/file");
+    tree.Symlink("alias", tree.Path("real"));
+    settings.Folders = {tree.Path("real/"), tree.Path("alias/")};
+    EXPECT_EQ(Scan(), (QStringList{"real/file"})); // "hard" is the same file, "alias" the same folder
+}
+
+TEST_F(FolderScan, NamesThatAreNotUtf8AreSkipped)
+{
+    tree.File("good", "g");
+    const QByteArray bad = tree.Root().toUtf8() + "bad\xff";
+    const int fd = ::open(bad.constData(), O_CREAT | O_WRONLY, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::write(fd, "b", 1), 1);
+    ::close(fd);
+    EXPECT_EQ(Scan(), (QStringList{"good"}));
+    ::unlink(bad.constData());
+}
+
+TEST_F(FolderScan, UnreachableSearchFoldersAreSkippedSilently)
+{
+    tree.File("here/f", "f");
+    settings.Folders = {tree.Path("missing/"), tree.Path("here/")};
+    EXPECT_EQ(Scan(), (QStringList{"here/f"}));
+}
+
+TEST_F(FolderScan, PseudoFileSystemsAreNeverEntered)
+{
+    tree.File("f", "f");
+    struct stat st
+    {
+    };
+    ASSERT_EQ(::stat(tree.Root().toUtf8().constData(), &st), 0);
+    const QByteArray table = QByteArray("1 0 ") + QByteArray::number(major(st.st_dev)) + ':' +
+                             QByteArray::number(minor(st.st_dev)) + " / /fake rw - proc proc rw\n";
+    plat::SetMountInfoSourceForTest(&table);
+    settings.ProtectSysFolders = false;
+    EXPECT_EQ(Scan(), QStringList{});
+    plat::SetMountInfoSourceForTest(nullptr);
+    EXPECT_EQ(Scan(), (QStringList{"f"}));
+
+    settings.Folders = {QStringLiteral("/proc/self/")}; // the real kernel tree
+    Scan();
+    EXPECT_EQ(FileCount, -1);
+}
+
+TEST_F(FolderScan, StopTakesNothingAfterTheEntryBeingHandled)
+{
+    tree.File("a", "1");
+    tree.File("b", "2");
+    tree.File("sub/c", "3");
+    {
+        // Pump 1 enters the root; pump 2 follows its first PathList entry, made for "a".
+        auto stop = TPumpScript::StopAt(2);
+        Scan();
+    }
+    EXPECT_EQ(FileCount, 0);
+    EXPECT_EQ(PathCount, 0);
+    {
+        auto stop = TPumpScript::StopAt(1);
+        Scan();
+    }
+    EXPECT_EQ(FileCount, -1);
+
+    // A stop in the first search folder leaves the others alone.
+    settings.Folders = {tree.Path("sub/"), tree.Root() + "a-folder/"};
+    tree.File("a-folder/d", "4");
+    {
+        auto stop = TPumpScript::StopAt(2);
+        Scan();
+    }
+    EXPECT_EQ(FileCount, 0);
+    EXPECT_EQ(CurrentFolder, tree.Path("sub/"));
+}
+
+} // namespace
