@@ -61,10 +61,12 @@ int TFileReader::Open(const QString& path)
         ::close(fd);
         return m_error;
     }
-    // Non-blocking was only needed to open safely; plain reads behave best on network files.
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    // Read-ahead advice only pays for files of several blocks; small files are read in one call.
+    if (st.st_size > 4 * 65536)
+        ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     m_fd = fd;
+    m_sizeAtOpen = static_cast<uint64_t>(st.st_size);
+    m_offset = 0;
     return 0;
 }
 
@@ -78,7 +80,14 @@ ssize_t TFileReader::Read(void* buffer, size_t count)
         const ssize_t n = ::read(m_fd, buffer, count);
         if (n >= 0) {
             s_totalBytesRead.fetch_add(static_cast<uint64_t>(n), std::memory_order_relaxed);
+            m_offset += static_cast<uint64_t>(n);
             return n;
+        }
+        if (errno == EAGAIN) {
+            // The descriptor was opened non-blocking only so that opening could not hang; a file
+            // system that honours that for reads gets a blocking descriptor from here on.
+            ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) & ~O_NONBLOCK);
+            continue;
         }
         if (errno != EINTR) {
             m_error = errno;
@@ -98,6 +107,10 @@ ssize_t TFileReader::ReadFull(void* buffer, size_t count)
         if (n == 0)
             break;
         filled += static_cast<size_t>(n);
+        // A short read that reaches the size the file had when opened is its end; the next call
+        // confirms that with a read of no bytes, so a file that grew is still read whole.
+        if (m_offset == m_sizeAtOpen)
+            break;
     }
     return static_cast<ssize_t>(filled);
 }

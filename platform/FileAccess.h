@@ -51,6 +51,8 @@ public:
 private:
     int m_fd = -1;
     int m_error = 0;
+    uint64_t m_sizeAtOpen = 0;
+    uint64_t m_offset = 0;
     static inline std::atomic<uint64_t> s_totalBytesRead{0};
 };
 
