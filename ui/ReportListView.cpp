@@ -264,10 +264,15 @@ TReportListView::TReportListView(QWidget* parent)
 
 void TReportListView::SetColumns(const QStringList& captions, const QList<int>& widths)
 {
+    // Widths may arrive before the captions (a layout file sets its caption list last), so the
+    // design widths are kept whole and only padded, never cut to the captions known so far.
     m_columnWeights.clear();
-    for (qsizetype i = 0; i < captions.size(); ++i)
+    for (qsizetype i = 0; i < qMax(captions.size(), widths.size()); ++i)
         m_columnWeights.append(i < widths.size() && widths.at(i) > 0 ? widths.at(i) : 100);
+    // New sections come with default widths; those are not a divider the user dragged.
+    m_fittingColumns = true;
     m_model->SetColumnCaptions(captions);
+    m_fittingColumns = false;
     FitColumns();
 }
 
@@ -381,7 +386,9 @@ QStringList TReportListView::columnCaptions() const
 
 void TReportListView::setColumnCaptions(const QStringList& captions)
 {
-    SetColumns(captions, m_columnWeights);
+    // A copy: SetColumns rebuilds the weights it would otherwise be reading.
+    const QList<int> weights = m_columnWeights;
+    SetColumns(captions, weights);
 }
 
 QString TReportListView::columnWidths() const
@@ -505,10 +512,11 @@ void TReportListView::HeaderClicked(int column)
 
 void TReportListView::HeaderSectionResized(int column, int, int)
 {
-    if (m_fittingColumns || column < 0 || column >= m_columnWeights.size())
+    const int columns = m_model->columnCount();
+    if (m_fittingColumns || column < 0 || column >= columns || columns > m_columnWeights.size())
         return;
     // A divider dragged by the user: its widths become the new proportions.
-    for (qsizetype i = 0; i < m_columnWeights.size(); ++i)
+    for (int i = 0; i < columns; ++i)
         m_columnWeights[i] = qMax(1, horizontalHeader()->sectionSize(int(i)));
 }
 

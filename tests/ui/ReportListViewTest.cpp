@@ -458,6 +458,21 @@ TEST_F(ReportListViewTest, ColumnsStretchProportionallyToFillTheWidth)
     EXPECT_GE(resized.count(), 2);
 }
 
+TEST(ReportListViewProperties, WidthsSetBeforeTheCaptionsAreKept)
+{
+    // The layout file sets the caption list after every other property.
+    TReportListView view;
+    view.setColumnWidths(QStringLiteral("180,260,80,100,127"));
+    view.setColumnCaptions(Captions);
+    view.resize(760, 300);
+    view.show();
+    QApplication::processEvents();
+    const QHeaderView* header = view.horizontalHeader();
+    const double scale = double(view.viewport()->width()) / 747.0;
+    for (int column = 0; column < Captions.size(); ++column)
+        EXPECT_NEAR(header->sectionSize(column), Widths[column] * scale, 1.0) << column;
+}
+
 TEST_F(ReportListViewTest, RightClickOpensTheAttachedMenu)
 {
     view.SetRowCount(5);
