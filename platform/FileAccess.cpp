@@ -1,5 +1,7 @@
 #include "FileAccess.h"
 
+#include "platform/FolderHandles.h"
+
 #include <QDir>
 
 #include <cerrno>
@@ -49,8 +51,18 @@ int TFileReader::Open(const QString& path)
 {
     Close();
     m_error = 0;
-    const int fd =
-        ::open(path.toUtf8().constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW);
+    const QByteArray encoded = path.toUtf8();
+    constexpr int flags = O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW;
+    int fd = -1;
+    const qsizetype slash = encoded.lastIndexOf('/');
+    TFolderHandleCache* folders = TFolderHandleCache::Active();
+    const int folder = folders != nullptr && slash >= 0
+                           ? folders->Handle(std::string_view(encoded.constData(), size_t(slash) + 1))
+                           : -1;
+    if (folder >= 0)
+        fd = ::openat(folder, encoded.constData() + slash + 1, flags);
+    else
+        fd = ::open(encoded.constData(), flags);
     if (fd < 0)
         return m_error = errno;
     struct stat st

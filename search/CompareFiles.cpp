@@ -2,6 +2,7 @@
 
 #include "core/FileLists.h"
 #include "core/SortProcedures.h"
+#include "platform/FolderHandles.h"
 #include "platform/LocaleText.h"
 #include "platform/Pump.h"
 #include "search/ContentCompare.h"
@@ -222,5 +223,7 @@ void TComparison::CollectGroups(int32_t first, int32_t last)
 
 void CompareFiles(TSearchDisplay& Display)
 {
+    // Files are read in size order, so their folders come round again and again.
+    plat::TFolderHandleCache folders;
     TComparison(Display).Run();
 }

@@ -5,6 +5,7 @@
 #include "core/FileLists.h"
 #include "core/SortProcedures.h"
 #include "platform/FileAccess.h"
+#include "platform/FolderHandles.h"
 #include "platform/LocaleText.h"
 #include "platform/SystemFolders.h"
 #include "search/CompareFiles.h"
@@ -55,6 +56,7 @@ bool ParseMinSize(const QString& text, TSearchSettings& settings)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    plat::RaiseOpenFileLimit();
     TSearchSettings settings;
     settings.Folders.clear();
     const QStringList args = QCoreApplication::arguments().mid(1);
