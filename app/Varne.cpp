@@ -1,13 +1,33 @@
+#include "app/EventPump.h"
+#include "app/MessageBoxes.h"
+#include "app/VarneMain.h"
+#include "platform/FolderHandles.h"
+
 #include <QApplication>
-#include <QMainWindow>
+
+#include <exception>
+#include <memory>
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Pairwick"));
     QApplication::setApplicationDisplayName(QStringLiteral("Pairwick"));
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Pairwick"));
-    window.resize(760, 572);
-    window.show();
-    return QApplication::exec();
+    // The comparison keeps a handle of every folder it reads from.
+    plat::RaiseOpenFileLimit();
+
+    std::unique_ptr<TMainForm> mainForm;
+    try {
+        mainForm = std::make_unique<TMainForm>();
+    } catch (const std::exception& error) {
+        ShowMessageBox(TMessageKind::Error, QString::fromLocal8Bit(error.what()));
+        return 1;
+    }
+    InstallEventPump();
+    mainForm->show();
+    const int exitCode = QApplication::exec();
+
+    RemoveEventPump();
+    mainForm.reset();
+    return exitCode;
 }

@@ -1,0 +1,307 @@
+#include "VarneMain.h"
+
+#include "app/AsyncTimer.h"
+#include "app/ButtonGlyphs.h"
+#include "app/FolderTree.h"
+#include "app/ImageLists.h"
+#include "core/DuplicateTypes.h"
+#include "core/FileLists.h"
+#include "platform/Drives.h"
+#include "platform/LocaleText.h"
+#include "platform/SystemFolders.h"
+#include "ui/ThemePaint.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QScreen>
+#include <QStyledItemDelegate>
+
+namespace {
+
+// Every entry of the folder list is one line of this height, whatever the font asks for.
+class TFixedHeightDelegate : public QStyledItemDelegate
+{
+public:
+    TFixedHeightDelegate(int height, QObject* parent) : QStyledItemDelegate(parent), m_height(height) {}
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        return {QStyledItemDelegate::sizeHint(option, index).width(), m_height};
+    }
+
+private:
+    int m_height;
+};
+
+struct TStatusPanelLayout
+{
+    int Width;
+    Qt::Alignment Alignment;
+    const char* Text;
+};
+
+constexpr TStatusPanelLayout StatusPanelLayout[TMainForm::StatusPanelCount] = {
+    {100, Qt::AlignLeft, " Version: 1.4.4.0"},
+    {80, Qt::AlignHCenter, "00:00:00"},
+    {500, Qt::AlignLeft, " Status: Waiting"},
+};
+
+} // namespace
+
+TMainForm::TMainForm(QWidget* parent)
+    : QMainWindow(parent), ImageList1(::ImageList1()), CheckboxImageList(::CheckboxImageList()),
+      SortImageList(::SortImageList())
+{
+    setupUi(this);
+    BuildLayout();
+    RunHandler([this] { FormCreate(); });
+    ConnectHandlers();
+}
+
+TMainForm::~TMainForm()
+{
+    // The worker hands its ticks to this window: it must be gone while the window is still whole.
+    delete AsyncTimer;
+    AsyncTimer = nullptr;
+}
+
+void TMainForm::BuildLayout()
+{
+    setFont(QFont(theme::ResolveFontFamily(QStringLiteral("MS Sans Serif")), 8));
+
+    DirectoriesListBox->setItemDelegate(new TFixedHeightDelegate(13, DirectoriesListBox));
+
+    const std::pair<TGradientButton*, TFolderButtonGlyph> folderButtons[] = {
+        {AddDirButton, TFolderButtonGlyph::ArrowRight},
+        {RemoveDirButton, TFolderButtonGlyph::ArrowLeft},
+        {RemoveAllButton, TFolderButtonGlyph::Cross},
+    };
+    for (const auto& [button, glyph] : folderButtons) {
+        button->UseGreyColors();
+        SetFolderButtonGlyphs(button, glyph);
+    }
+
+    MinSizeEdit->setAttribute(Qt::WA_InputMethodEnabled, false);
+
+    QPalette donation = HTMLabel5->palette();
+    donation.setColor(QPalette::WindowText, QColor(0x00, 0x00, 0x80));
+    HTMLabel5->setPalette(donation);
+
+    for (QLabel* value : {TotalFilesTextout, DuplicateTextout, SelectedTextout, DiskUsingTextout}) {
+        QFont valueFont = value->font();
+        valueFont.setFamilies({theme::ResolveFontFamily(QStringLiteral("Tahoma"))});
+        valueFont.setBold(true);
+        value->setFont(valueFont);
+        QPalette colours = value->palette();
+        colours.setColor(QPalette::Window, QColor(0x0A, 0x23, 0x6A));
+        colours.setColor(QPalette::WindowText, Qt::white);
+        value->setPalette(colours);
+    }
+
+    for (int i = 0; i < StatusPanelCount; ++i) {
+        const TStatusPanelLayout& layout = StatusPanelLayout[i];
+        auto* panel = new QLabel(QString::fromLatin1(layout.Text), StatusBar);
+        panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+        panel->setTextFormat(Qt::PlainText);
+        panel->setFixedWidth(layout.Width);
+        panel->setAlignment(layout.Alignment | Qt::AlignVCenter);
+        StatusBar->addWidget(panel);
+        m_statusPanels[static_cast<std::size_t>(i)] = panel;
+    }
+
+    FileProperties1->setIcon(ImageList1.at(ImgDocument));
+    Opencontainedfolder1->setIcon(ImageList1.at(ImgOpenFolder));
+    Deletethisfile1->setIcon(ImageList1.at(ImgRedCross));
+    SelectAllinFolder1->setIcon(ImageList1.at(ImgFolderTick));
+    LeaveonlyoldestversionineachDupGroup1->setIcon(ImageList1.at(ImgRedTick));
+    LeaveonlynewestversionineachDupGroup1->setIcon(ImageList1.at(ImgRedTick));
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    PopupMenu1->addActions({FileProperties1, Opencontainedfolder1, Deletethisfile1, N1231, SelectAllinFolder1,
+                            LeaveonlyoldestversionineachDupGroup1, LeaveonlynewestversionineachDupGroup1});
+
+    AdvListView1->SetCheckImages(CheckboxImageList.at(0), CheckboxImageList.at(1));
+    AdvListView1->SetSortGlyphs(SortImageList.at(0), SortImageList.at(1));
+    AdvListView1->SetPopupMenu(PopupMenu1);
+    // The empty list shows the order a search leaves its results in.
+    AdvListView1->ResetSortState();
+
+    AsyncTimer = new TAsyncTimer(this);
+    AsyncTimer->setObjectName(QStringLiteral("AsyncTimer"));
+    AsyncTimer->SetInterval(500);
+    AsyncTimer->SetThreadPriority(TAsyncTimer::TThreadPriority::Lower);
+    AsyncTimer->SetEnabled(false);
+
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame(QPoint(), size());
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+}
+
+void TMainForm::FormCreate()
+{
+    FileCount = -1;
+    PathCount = -1;
+    ResultCount = -1;
+    OriginalBytes = 0;
+    DuplicateBytes = 0;
+    WindowsFolderPrefix = plat::WindowsFolder();
+    ProgramFilesPrefix = plat::ProgramFilesFolder();
+    BuildDriveTree();
+    LocaleFormat = plat::UserLocale();
+    StopFlag = 1;
+}
+
+template <typename... TArgs>
+auto TMainForm::Guarded(void (TMainForm::*handler)(TArgs...))
+{
+    return [this, handler](TArgs... args) { RunHandler([&] { (this->*handler)(args...); }); };
+}
+
+void TMainForm::ConnectHandlers()
+{
+    connect(StartButton, &QAbstractButton::clicked, this, Guarded(&TMainForm::StartButtonClick));
+    AsyncTimer->SetOnTimer([onTimer = Guarded(&TMainForm::AsyncTimerTimer)](TAsyncTimer*) { onTimer(); });
+    AdvListView1->SetDataHandler(Guarded(&TMainForm::AdvListView1Data));
+    AdvListView1->SetPaintHandler(Guarded(&TMainForm::AdvListView1DrawItemProp));
+    connect(AdvListView1, &TReportListView::columnClicked, this, Guarded(&TMainForm::AdvListView1ColumnClick));
+    AdvListView1->SetSortStartHandler([sortStart = Guarded(&TMainForm::AdvListView1SortStart)](int column) {
+        bool allow = true;
+        sortStart(column, allow);
+        return allow;
+    });
+    connect(AdvListView1, &TReportListView::resized, this, Guarded(&TMainForm::AdvListView1Resize));
+    connect(AdvListView1, &TReportListView::leftClickCell, this, Guarded(&TMainForm::AdvListView1LeftClickCell));
+    connect(AdvListView1, &TReportListView::keyDown, this, Guarded(&TMainForm::AdvListView1KeyDown));
+    connect(DeselectAllButton, &QAbstractButton::clicked, this, Guarded(&TMainForm::DeselectAllButtonClick));
+    connect(MoveSelectedButton, &QAbstractButton::clicked, this, Guarded(&TMainForm::MoveSelectedButtonClick));
+    connect(DeleteSelectedButton, &QAbstractButton::clicked, this,
+            Guarded(&TMainForm::DeleteSelectedButtonClick));
+    connect(HelpButton, &QAbstractButton::clicked, this, Guarded(&TMainForm::HelpButtonClick));
+    connect(UpdateButton, &QAbstractButton::clicked, this, Guarded(&TMainForm::UpdateButtonClick));
+    connect(ReelgrabButton, &QAbstractButton::clicked, this, Guarded(&TMainForm::ReelgrabButtonClick));
+    connect(HTMLabel5, &THtmlLabel::clicked, this, Guarded(&TMainForm::HTMLabel5Click));
+    connect(PopupMenu1, &QMenu::aboutToShow, this, Guarded(&TMainForm::PopupMenu1Popup));
+    connect(FileProperties1, &QAction::triggered, this, Guarded(&TMainForm::FileProperties1Click));
+    connect(Opencontainedfolder1, &QAction::triggered, this, Guarded(&TMainForm::Opencontainedfolder1Click));
+    connect(Deletethisfile1, &QAction::triggered, this, Guarded(&TMainForm::Deletethisfile1Click));
+    connect(SelectAllinFolder1, &QAction::triggered, this, Guarded(&TMainForm::SelectAllinFolder1Click));
+    connect(LeaveonlyoldestversionineachDupGroup1, &QAction::triggered, this,
+            Guarded(&TMainForm::LeaveonlyoldestversionineachDupGroup1Click));
+    connect(LeaveonlynewestversionineachDupGroup1, &QAction::triggered, this,
+            Guarded(&TMainForm::LeaveonlynewestversionineachDupGroup1Click));
+    connect(TreeView1, &QTreeWidget::itemExpanded, this, Guarded(&TMainForm::TreeView1Expanding));
+    connect(AddDirButton, &QAbstractButton::clicked, this, Guarded(&TMainForm::AddDirButtonClick));
+    connect(RemoveDirButton, &QAbstractButton::clicked, this, Guarded(&TMainForm::RemoveDirButtonClick));
+    connect(RemoveAllButton, &QAbstractButton::clicked, this, Guarded(&TMainForm::RemoveAllButtonClick));
+    // Key events have no signal: DirectoriesListBoxKeyDown, MinSizeCheckKeyPress and
+    // MinSizeEditKeyPress run from eventFilter, FormCloseQuery from closeEvent.
+    DirectoriesListBox->installEventFilter(this);
+    // Toggled rather than clicked, so the edit and the unit list follow every change of the check.
+    connect(MinSizeCheck, &QAbstractButton::toggled, this, Guarded(&TMainForm::MinSizeCheckClick));
+    MinSizeCheck->installEventFilter(this);
+    MinSizeEdit->installEventFilter(this);
+}
+
+void TMainForm::closeEvent(QCloseEvent* event)
+{
+    bool canClose = true;
+    RunHandler([&] { FormCloseQuery(canClose); });
+    event->setAccepted(canClose);
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return QMainWindow::eventFilter(watched, event);
+    auto* keyEvent = static_cast<QKeyEvent*>(event);
+    if (watched == DirectoriesListBox) {
+        RunHandler([&] { DirectoriesListBoxKeyDown(keyEvent->key(), keyEvent->modifiers()); });
+        return false;
+    }
+    if (watched == MinSizeCheck) {
+        QChar key = TypedCharacter(*keyEvent);
+        if (key.isNull())
+            return false;
+        RunHandler([&] { MinSizeCheckKeyPress(key); });
+        return key.isNull();
+    }
+    if (watched == MinSizeEdit)
+        return FilterMinSizeEditKey(keyEvent);
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TMainForm::SetStatusPanelText(int index, const QString& text)
+{
+    if (index >= 0 && index < StatusPanelCount)
+        m_statusPanels[static_cast<std::size_t>(index)]->setText(text);
+}
+
+QString TMainForm::StatusPanelText(int index) const
+{
+    if (index < 0 || index >= StatusPanelCount)
+        return {};
+    return m_statusPanels[static_cast<std::size_t>(index)]->text();
+}
+
+void TMainForm::BuildDriveTree()
+{
+    ::BuildDriveTree(TreeView1, plat::ListDrives());
+}
+
+void TMainForm::TreeView1Expanding(QTreeWidgetItem* node)
+{
+    ::TreeView1Expanding(TreeView1, node);
+}
+
+void TMainForm::FormCloseQuery(bool&) {}
+
+void TMainForm::StartButtonClick() {}
+
+void TMainForm::AsyncTimerTimer() {}
+
+void TMainForm::AdvListView1Data(int, TReportRowData&) {}
+
+void TMainForm::AdvListView1DrawItemProp(int, TReportRowPaint&) {}
+
+void TMainForm::AdvListView1ColumnClick(int) {}
+
+void TMainForm::AdvListView1SortStart(int, bool&) {}
+
+void TMainForm::AdvListView1Resize() {}
+
+void TMainForm::AdvListView1LeftClickCell(int, int, Qt::KeyboardModifiers) {}
+
+void TMainForm::AdvListView1KeyDown(int, Qt::KeyboardModifiers) {}
+
+void TMainForm::DeselectAllButtonClick() {}
+
+void TMainForm::MoveSelectedButtonClick() {}
+
+void TMainForm::DeleteSelectedButtonClick() {}
+
+void TMainForm::HelpButtonClick() {}
+
+void TMainForm::UpdateButtonClick() {}
+
+void TMainForm::ReelgrabButtonClick() {}
+
+void TMainForm::HTMLabel5Click() {}
+
+void TMainForm::PopupMenu1Popup() {}
+
+void TMainForm::FileProperties1Click() {}
+
+void TMainForm::Opencontainedfolder1Click() {}
+
+void TMainForm::Deletethisfile1Click() {}
+
+void TMainForm::SelectAllinFolder1Click() {}
+
+void TMainForm::LeaveonlyoldestversionineachDupGroup1Click() {}
+
+void TMainForm::LeaveonlynewestversionineachDupGroup1Click() {}

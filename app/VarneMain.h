@@ -1,0 +1,107 @@
+#pragma once
+
+#include "ui_VarneMain.h"
+
+#include "app/MessageBoxes.h"
+#include "search/SearchSettings.h"
+
+#include <QChar>
+#include <QList>
+#include <QMainWindow>
+#include <QPixmap>
+#include <QString>
+
+#include <array>
+
+class QCloseEvent;
+class QKeyEvent;
+class QLabel;
+class QMenu;
+class QTreeWidgetItem;
+class TAsyncTimer;
+struct TReportRowData;
+struct TReportRowPaint;
+
+// The main window. Constructing it builds the stored layout, runs FormCreate and wires every
+// handler; destroying it stops the timer's worker first.
+class TMainForm : public QMainWindow, private Ui::TMainForm
+{
+    Q_OBJECT
+
+public:
+    static constexpr int StatusPanelCount = 3;
+
+    explicit TMainForm(QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    // The status bar's panels: 0 version, 1 elapsed time, 2 status text.
+    void SetStatusPanelText(int index, const QString& text);
+    QString StatusPanelText(int index) const;
+
+    // The search list and the options as they stand now.
+    TSearchSettings ReadSearchSettings() const;
+
+    void BuildDriveTree();
+
+    // Handlers, named after their control and event.
+    void FormCreate();
+    void FormCloseQuery(bool& canClose);
+    void StartButtonClick();
+    void AsyncTimerTimer();
+    void AdvListView1Data(int row, TReportRowData& data);
+    void AdvListView1DrawItemProp(int row, TReportRowPaint& paint);
+    void AdvListView1ColumnClick(int column);
+    void AdvListView1SortStart(int column, bool& allow);
+    void AdvListView1Resize();
+    void AdvListView1LeftClickCell(int row, int column, Qt::KeyboardModifiers modifiers);
+    void AdvListView1KeyDown(int key, Qt::KeyboardModifiers modifiers);
+    void DeselectAllButtonClick();
+    void MoveSelectedButtonClick();
+    void DeleteSelectedButtonClick();
+    void HelpButtonClick();
+    void UpdateButtonClick();
+    void ReelgrabButtonClick();
+    void HTMLabel5Click();
+    void PopupMenu1Popup();
+    void FileProperties1Click();
+    void Opencontainedfolder1Click();
+    void Deletethisfile1Click();
+    void SelectAllinFolder1Click();
+    void LeaveonlyoldestversionineachDupGroup1Click();
+    void LeaveonlynewestversionineachDupGroup1Click();
+    void TreeView1Expanding(QTreeWidgetItem* node);
+    void AddDirButtonClick();
+    void RemoveDirButtonClick();
+    void RemoveAllButtonClick();
+    void DirectoriesListBoxKeyDown(int key, Qt::KeyboardModifiers modifiers);
+    void MinSizeCheckClick();
+    void MinSizeCheckKeyPress(QChar& key);
+    // Sets `key` to the null character to drop it.
+    void MinSizeEditKeyPress(QChar& key);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // What the .ui file cannot hold: images, glyphs, colours, the status panels, the timer.
+    void BuildLayout();
+    void ConnectHandlers();
+    // A slot that runs `handler` in the handler guard, taking exactly the handler's arguments.
+    template <typename... TArgs>
+    auto Guarded(void (TMainForm::*handler)(TArgs...));
+    // Runs MinSizeEditKeyPress for a key event; returns whether the event is used up.
+    bool FilterMinSizeEditKey(QKeyEvent* event);
+
+    TAsyncTimer* AsyncTimer = nullptr; // owned; deleted before anything else in the destructor
+    QMenu* PopupMenu1 = nullptr;       // owned through the QObject tree
+    QList<QPixmap> ImageList1;
+    QList<QPixmap> CheckboxImageList;
+    QList<QPixmap> SortImageList;
+    std::array<QLabel*, StatusPanelCount> m_statusPanels{}; // owned by StatusBar
+};
+
+// The character a key press types, as the edit controls see it: the null character for keys that
+// type none (arrows, Home, End, Delete, Tab, function keys), the control character for Ctrl+letter
+// (Ctrl+V types 22).
+QChar TypedCharacter(const QKeyEvent& event);
