@@ -5,7 +5,7 @@
 #include "search/FolderScan.h"
 #include "search/crc32tab.h"
 #include "tests/support/PumpScript.h"
-#include "tests/support/TempTree.h"
+#include "tests/support/SearchFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -53,22 +53,13 @@ QByteArray ForgeCrc(QByteArray prefix, uint32_t target)
     return prefix;
 }
 
-class CompareFilesTest : public ::testing::Test
+class CompareFilesTest : public TSearchFixture
 {
 protected:
     void SetUp() override
     {
-        ResetSearchGlobals();
-        LocaleFormat = QLocale(QLocale::English, QLocale::UnitedStates);
-        WindowsFolderPrefix = QStringLiteral("/usr/");
-        ProgramFilesPrefix = QStringLiteral("/opt/");
-        settings.Folders = {tree.Root()};
+        TSearchFixture::SetUp();
         settings.ExcludeZero = false;
-    }
-    void TearDown() override
-    {
-        ResetSearchGlobals();
-        LocaleFormat = QLocale::system();
     }
 
     void ScanAndSort()
@@ -109,8 +100,6 @@ protected:
         return Groups();
     }
 
-    TTempTree tree;
-    TSearchSettings settings;
     TRecordingDisplay display;
     uint64_t bytesBefore = 0, bytesRead = 0;
 };

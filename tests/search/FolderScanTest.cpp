@@ -2,7 +2,7 @@
 #include "core/FileLists.h"
 #include "platform/Mounts.h"
 #include "tests/support/PumpScript.h"
-#include "tests/support/TempTree.h"
+#include "tests/support/SearchFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -13,22 +13,9 @@
 
 namespace {
 
-class FolderScan : public ::testing::Test
+class FolderScan : public TSearchFixture
 {
 protected:
-    void SetUp() override
-    {
-        ResetSearchGlobals();
-        LocaleFormat = QLocale(QLocale::English, QLocale::UnitedStates);
-        WindowsFolderPrefix = QStringLiteral("/usr/");
-        ProgramFilesPrefix = QStringLiteral("/opt/");
-        settings.Folders = {tree.Root()};
-    }
-    void TearDown() override
-    {
-        ResetSearchGlobals();
-        LocaleFormat = QLocale::system();
-    }
 
     // Runs the folder loop as a search does and returns the taken files relative to the tree, in
     // FileList order.
@@ -52,8 +39,6 @@ protected:
         return folders;
     }
 
-    TTempTree tree;
-    TSearchSettings settings;
 };
 
 TEST_F(FolderScan, MaskSelectsFilesButNeverHidesFolders)
