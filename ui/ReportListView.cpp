@@ -2,6 +2,7 @@
 
 #include "ThemePaint.h"
 
+#include <QBitmap>
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -9,6 +10,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPolygon>
+#include <QRegion>
 #include <QStyledItemDelegate>
 
 namespace {
@@ -81,7 +83,12 @@ protected:
         const QPixmap glyph = GlyphFor(logicalIndex);
         const int shift = logicalIndex == m_pressed ? 1 : 0;
         QRect textRect = rect.adjusted(HeaderPadding + shift, shift, -HeaderPadding, 0);
-        const int glyphRoom = glyph.isNull() ? 0 : GlyphGap + glyph.width();
+        // Only the glyph's visible pixels take room: a 16-pixel picture of a small triangle would
+        // otherwise cut short the caption of a narrow column such as "Dup. Group".
+        const QRect visible = glyph.isNull() ? QRect()
+                              : glyph.mask().isNull() ? glyph.rect()
+                                                      : QRegion(glyph.mask()).boundingRect();
+        const int glyphRoom = glyph.isNull() ? 0 : GlyphGap + visible.width();
         const QString caption =
             model() ? model()->headerData(logicalIndex, Qt::Horizontal).toString() : QString();
         const QString shown =
@@ -91,9 +98,9 @@ protected:
         painter->drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter, shown);
         if (!glyph.isNull()) {
             const int x = textRect.left() + fontMetrics().horizontalAdvance(shown) + GlyphGap;
-            if (x + glyph.width() <= rect.right()) {
-                const int y = rect.top() + (rect.height() - glyph.height()) / 2;
-                painter->drawPixmap(x, y, glyph);
+            if (x + visible.width() <= rect.right()) {
+                const int y = rect.top() + (rect.height() - glyph.height()) / 2 + visible.top();
+                painter->drawPixmap(QPoint(x, y), glyph, visible);
             }
         }
         painter->restore();
