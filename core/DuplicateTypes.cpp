@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <stdexcept>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -44,7 +45,10 @@ TNameRef TNamePool::Add(QStringView name)
 {
     if (name.isEmpty())
         return {};
-    const auto length = static_cast<uint32_t>(std::min<qsizetype>(name.size(), MaxLength));
+    // A shortened name would name another file; no file system gives one this long.
+    if (name.size() > qsizetype(MaxLength))
+        throw std::length_error("file name too long");
+    const auto length = static_cast<uint32_t>(name.size());
     bool narrow = true;
     for (uint32_t i = 0; i < length && narrow; ++i)
         narrow = name[i].unicode() < 0x100;

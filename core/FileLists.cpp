@@ -50,6 +50,12 @@ int32_t ReserveWithFallback(const std::function<void(int32_t)>& reserve)
 
 void ReserveScanLists()
 {
+    // The name pool goes with PathList, and the results of the last search name their files
+    // through it: they go too, so that nothing can read a name from a cleared pool.
+    ResultList.Clear();
+    SortList.clear();
+    ResultCount = -1;
+    ResultCapacity = 0;
     FileList.Clear();
     PathList.Clear();
     NamePool.Clear();
@@ -81,6 +87,7 @@ void TrimResultList()
     ResultCapacity = ResultCount + 1;
     ResultList.SetLength(ResultCapacity);
     FileList.Clear();
+    FileCapacity = 0;
 }
 
 namespace {

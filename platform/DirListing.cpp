@@ -109,6 +109,10 @@ int ReadFolder(const QString& folder, bool followLink, TFolderListing& listing)
     }
     const int readError = errno;
     ::closedir(dir);
+    if (readError != 0) {
+        listing = {};
+        return readError;
+    }
 
     std::sort(dots.begin(), dots.end(),
               [](const TDirEntry& a, const TDirEntry& b) { return a.Name < b.Name; });
@@ -116,10 +120,6 @@ int ReadFolder(const QString& folder, bool followLink, TFolderListing& listing)
               [](const TDirEntry& a, const TDirEntry& b) { return ListingOrder(a.Name, b.Name); });
     entries.insert(entries.begin(), std::make_move_iterator(dots.begin()),
                    std::make_move_iterator(dots.end()));
-    if (readError != 0) {
-        listing.Entries.clear();
-        return readError;
-    }
     return 0;
 }
 

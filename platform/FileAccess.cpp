@@ -68,8 +68,9 @@ int TFileReader::Open(const QString& path)
     struct stat st
     {
     };
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        m_error = S_ISREG(st.st_mode) ? errno : EINVAL;
+    const bool described = ::fstat(fd, &st) == 0;
+    if (!described || !S_ISREG(st.st_mode)) {
+        m_error = described ? EINVAL : errno;
         ::close(fd);
         return m_error;
     }

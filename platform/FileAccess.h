@@ -26,7 +26,7 @@ QString CurrentDirectory();
 QString WithTrailingSeparator(const QString& folder);
 
 // Reads one regular file from start to end. Opening never blocks (a FIFO put in a file's place
-// is refused), never follows a link, and tells the kernel the reads are sequential.
+// is refused), never follows a link, and advises sequential reading for files of several blocks.
 class TFileReader
 {
 public:
