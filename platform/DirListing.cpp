@@ -45,6 +45,17 @@ void Describe(TDirEntry& entry, const struct stat& st)
 
 } // namespace
 
+bool FolderIdentity(const QString& folder, TFileId& id)
+{
+    struct stat st
+    {
+    };
+    if (::stat(folder.toUtf8().constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return false;
+    id = {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+    return true;
+}
+
 bool ListingOrder(const QString& a, const QString& b)
 {
     const int folded = a.compare(b, Qt::CaseInsensitive);

@@ -55,6 +55,9 @@ struct TFolderListing
 // be a symbolic link. Returns 0, or the errno of the call that failed (the listing is then empty).
 int ReadFolder(const QString& folder, bool followLink, TFolderListing& listing);
 
+// The identity of the folder at `folder` (links followed); false when there is none.
+bool FolderIdentity(const QString& folder, TFileId& id);
+
 // Orders names the way listings come out: case-insensitively, then exactly.
 bool ListingOrder(const QString& a, const QString& b);
 

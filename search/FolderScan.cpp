@@ -74,6 +74,9 @@ TFolderScan::TFolderScan(const TSearchSettings& settings)
 {
     m_protectedPrefixes << ProgramFilesPrefix << WindowsFolderPrefix << plat::ExtraSystemFolderPrefixes();
     m_protectedPrefixes.removeAll(QString());
+    for (const QString& prefix : std::as_const(m_protectedPrefixes))
+        if (plat::TFileId id; plat::FolderIdentity(prefix, id))
+            m_protectedFolders.insert(id);
 }
 
 void TFolderScan::ScanFolderTree(const QString& Folder, const QString& Mask)
@@ -89,6 +92,12 @@ bool TFolderScan::IsProtected(const QString& path) const
         if (path.startsWith(prefix))
             return true;
     return false;
+}
+
+bool TFolderScan::MayEnter(const plat::TFileId& folder) const
+{
+    return !m_neverScannedDevices.contains(folder.Dev) && !m_enteredFolders.contains(folder) &&
+           !(m_settings.ProtectSysFolders && m_protectedFolders.contains(folder));
 }
 
 bool TFolderScan::IsSystemFileName(const QString& name) const
@@ -120,10 +129,12 @@ bool TFolderScan::ScanFolder(QString& Path, const plat::TWildcard& Mask, const p
     plat::PumpMessages();
     const qsizetype entryLength = Path.size();
 
+    // The parent's listing already tells most folders that are passed over; they are not read.
+    if (Expected != nullptr && !MayEnter(*Expected))
+        return true;
     plat::TFolderListing listing;
     const bool readable = plat::ReadFolder(Path, Expected == nullptr, listing) == 0 &&
-                          (!Expected || listing.Self == *Expected) &&
-                          !m_neverScannedDevices.contains(listing.Self.Dev) &&
+                          (!Expected || listing.Self == *Expected) && MayEnter(listing.Self) &&
                           m_enteredFolders.insert(listing.Self).second;
     if (!readable)
         return true;

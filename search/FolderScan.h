@@ -49,6 +49,9 @@ private:
     };
 
     bool IsProtected(const QString& path) const;
+    // Neither on a never-scanned device, nor entered before, nor a protected folder (when
+    // protection is on).
+    bool MayEnter(const plat::TFileId& folder) const;
     bool IsSystemFileName(const QString& name) const;
     bool TakesFile(const plat::TDirEntry& entry);
 
@@ -56,6 +59,8 @@ private:
     QStringList m_protectedPrefixes;
     std::array<plat::TWildcard, 4> m_systemTypes;
     std::set<uint64_t> m_neverScannedDevices;
+    // The protected folders themselves: a bind mount shows them under paths no prefix catches.
+    std::unordered_set<plat::TFileId, TFileIdHash> m_protectedFolders;
     std::unordered_set<plat::TFileId, TFileIdHash> m_enteredFolders;
     std::unordered_set<plat::TFileId, TFileIdHash> m_linkedFilesTaken; // only files with several links
 };

@@ -137,6 +137,19 @@ TEST_F(FolderScan, ProtectedFoldersAreNeitherReadNorEntered)
     EXPECT_EQ(Scan().size(), 5);
 }
 
+TEST_F(FolderScan, ProtectedFolderReachedUnderAnotherPathStaysProtected)
+{
+    // A search folder given through a link stands for the folder itself, as a bind mount would.
+    tree.File("sys/a", "1");
+    tree.File("other/b", "2");
+    tree.Symlink("alias", tree.Path("sys"));
+    WindowsFolderPrefix = tree.Root() + "sys/";
+    settings.Folders = {tree.Path("alias/"), tree.Path("other/")};
+    EXPECT_EQ(Scan(), (QStringList{"other/b"}));
+    settings.ProtectSysFolders = false;
+    EXPECT_EQ(Scan(), (QStringList{"alias/a", "other/b"}));
+}
+
 TEST_F(FolderScan, NestedAndRepeatedSearchFoldersAreScannedOnce)
 {
     tree.File("a/1", "1");
