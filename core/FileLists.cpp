@@ -118,12 +118,16 @@ void AppendPath(const QString& folder)
     GrowAfterWrite(PathList, PathCapacity, PathCount);
 }
 
+void GrowResultList()
+{
+    ResultList.SetLength(ResultCapacity + GrowthStep);
+    ResultCapacity += GrowthStep;
+}
+
 void EnsureResultRoom()
 {
-    if (ResultCount + 1 >= ResultCapacity) {
-        ResultList.SetLength(ResultCapacity + GrowthStep);
-        ResultCapacity += GrowthStep;
-    }
+    if (ResultCount + 1 >= ResultCapacity)
+        GrowResultList();
 }
 
 QString FullPath(const TFileInfoType& record)

@@ -66,6 +66,8 @@ void AppendFile(const TFileInfoType& record);
 void AppendPath(const QString& folder);
 // Makes room for one more ResultList record (grows by 10,000 when full).
 void EnsureResultRoom();
+// One growth step of ResultList.
+void GrowResultList();
 
 // The full path of a record: its folder followed directly by its name.
 QString FullPath(const TFileInfoType& record);

@@ -20,15 +20,9 @@ public:
     void Run();
 
 private:
-    enum class TStep
-    {
-        Done,
-        Stopped
-    };
-
-    TStep ProcessRun(int32_t first, int32_t last);
-    TStep FirstBlockStage(int32_t first, int32_t last);
-    TStep WholeFileStage(int32_t first, int32_t last);
+    TReadOutcome ProcessRun(int32_t first, int32_t last);
+    TReadOutcome FirstBlockStage(int32_t first, int32_t last);
+    TReadOutcome WholeFileStage(int32_t first, int32_t last);
     void CollectGroups(int32_t first, int32_t last);
     void AppendResult(const TFileInfoType& record);
     void GrowResultsIfNeeded();
@@ -56,7 +50,7 @@ void TComparison::Run()
             // Record i is the last record or starts the next run; either way it is looked at again.
             const int32_t runEnd = FileList[i].Size == runSize ? i : i - 1;
             if (runEnd > runStart) {
-                if (ProcessRun(runStart, runEnd) == TStep::Stopped)
+                if (ProcessRun(runStart, runEnd) == TReadOutcome::Stopped)
                     return;
                 if (runSize > 0) {
                     m_display.SetTotalFilesText(plat::FormatCount(int64_t(i) + 1, LocaleFormat));
@@ -84,8 +78,7 @@ void TComparison::ShowStatistics()
 void TComparison::GrowResultsIfNeeded()
 {
     if (ResultCapacity - GrowthStep < ResultCount) {
-        ResultList.SetLength(ResultCapacity + GrowthStep);
-        ResultCapacity += GrowthStep;
+        GrowResultList();
         plat::PumpMessages();
     }
 }
@@ -97,7 +90,7 @@ void TComparison::AppendResult(const TFileInfoType& record)
     ++ResultCount;
 }
 
-TComparison::TStep TComparison::ProcessRun(int32_t first, int32_t last)
+TReadOutcome TComparison::ProcessRun(int32_t first, int32_t last)
 {
     if (FileList[first].Size == 0) {
         // Empty files are all alike; none is read.
@@ -107,23 +100,23 @@ TComparison::TStep TComparison::ProcessRun(int32_t first, int32_t last)
             record.Group = m_groups;
             AppendResult(record);
         }
-        return TStep::Done;
+        return TReadOutcome::Finished;
     }
     if (FileList[first].Size <= CrcBlockSize) {
         // One block holds the whole file: a first-block checksum would read it all anyway.
         for (int32_t k = first; k <= last; ++k)
             FileList[k].Candidate = 1;
-    } else if (FirstBlockStage(first, last) == TStep::Stopped) {
-        return TStep::Stopped;
+    } else if (FirstBlockStage(first, last) == TReadOutcome::Stopped) {
+        return TReadOutcome::Stopped;
     }
-    if (WholeFileStage(first, last) == TStep::Stopped)
-        return TStep::Stopped;
+    if (WholeFileStage(first, last) == TReadOutcome::Stopped)
+        return TReadOutcome::Stopped;
     SortFiles(FileList, first, last, CompareCrc, 1);
     CollectGroups(first, last);
-    return TStep::Done;
+    return TReadOutcome::Finished;
 }
 
-TComparison::TStep TComparison::FirstBlockStage(int32_t first, int32_t last)
+TReadOutcome TComparison::FirstBlockStage(int32_t first, int32_t last)
 {
     for (int32_t k = first; k <= last; ++k) {
         TFileInfoType& record = FileList[k];
@@ -133,7 +126,7 @@ TComparison::TStep TComparison::FirstBlockStage(int32_t first, int32_t last)
         record.Crc = FirstBlockCrc32(CurrentFile, &ok);
         record.Unreadable = ok ? 0 : 1;
         if (StopFlag == 1)
-            return TStep::Stopped;
+            return TReadOutcome::Stopped;
     }
     SortFiles(FileList, first, last, CompareCrc, 1);
     // A candidate shares its first-block checksum with a neighbour; a file whose first block
@@ -146,10 +139,10 @@ TComparison::TStep TComparison::FirstBlockStage(int32_t first, int32_t last)
         const bool after = k < last && twins(FileList[k], FileList[k + 1]);
         FileList[k].Candidate = (before || after) ? 1 : 0;
     }
-    return TStep::Done;
+    return TReadOutcome::Finished;
 }
 
-TComparison::TStep TComparison::WholeFileStage(int32_t first, int32_t last)
+TReadOutcome TComparison::WholeFileStage(int32_t first, int32_t last)
 {
     // Candidates next to each other with the same first-block checksum form one set (for files
     // of one block the whole run is one set); only members of a set can be twins.
@@ -166,19 +159,19 @@ TComparison::TStep TComparison::WholeFileStage(int32_t first, int32_t last)
         std::vector<TContentMember> members;
         members.reserve(static_cast<size_t>(setEnd - k + 1));
         for (int32_t m = k; m <= setEnd; ++m)
-            members.push_back({FullPath(FileList[m]), 0, false, 0});
+            members.push_back({FullPath(FileList[m]), 0, 0});
         if (ReadSetSideBySide(members, m_nextClass) == TReadOutcome::Stopped)
-            return TStep::Stopped;
+            return TReadOutcome::Stopped;
         for (int32_t m = k; m <= setEnd; ++m) {
             const TContentMember& member = members[static_cast<size_t>(m - k)];
             TFileInfoType& record = FileList[m];
             record.Crc = member.Crc;
-            record.Unreadable = member.Readable ? 0 : 1;
+            record.Unreadable = member.Class == 0 ? 1 : 0;
             record.ContentClass = member.Class;
         }
         k = setEnd + 1;
     }
-    return TStep::Done;
+    return TReadOutcome::Finished;
 }
 
 void TComparison::CollectGroups(int32_t first, int32_t last)

@@ -12,8 +12,9 @@
 
 namespace {
 
-// How many files are open at once. Big files of a set are read alternately, like every peer
-// does for pairs; sets are rarely larger, and a bound keeps descriptors and buffers small.
+// How many files are open at once; the bound keeps descriptors and buffers small. A larger set
+// (all files of one small size form one) is read in batches, and twins in different batches are
+// found through their checksums and confirmed byte for byte.
 constexpr size_t BatchSize = 32;
 
 struct TSlot
@@ -23,7 +24,6 @@ struct TSlot
     std::unique_ptr<uint8_t[]> Block;
     ssize_t Filled = 0;
     uint32_t Crc = 0xFFFFFFFFu;
-    bool Failed = false;
 };
 
 bool SameBlock(const TSlot& a, const TSlot& b)
@@ -45,7 +45,6 @@ TReadOutcome ReadInRounds(std::vector<TSlot>& readers, std::vector<std::vector<s
                 TSlot& slot = readers[s];
                 slot.Filled = slot.File.ReadFull(slot.Block.get(), CrcBlockSize);
                 if (slot.Filled < 0) {
-                    slot.Failed = true;
                     slot.File.Close();
                     continue;
                 }
@@ -115,7 +114,8 @@ TReadOutcome ReadSetSideBySide(std::vector<TContentMember>& members, uint32_t& n
             TSlot& slot = readers[s];
             slot.Member = first + s;
             TContentMember& member = members[slot.Member];
-            member = {member.Path, 0, false, 0};
+            member.Crc = 0;
+            member.Class = 0;
             CurrentFile = member.Path;
             if (slot.File.Open(member.Path) == 0) {
                 slot.Block = NewBlock();
@@ -147,7 +147,6 @@ TReadOutcome ReadSetSideBySide(std::vector<TContentMember>& members, uint32_t& n
             for (size_t s : part) {
                 TContentMember& member = members[readers[s].Member];
                 member.Crc = crc;
-                member.Readable = true;
                 member.Class = cls;
             }
         }

@@ -9,9 +9,8 @@
 struct TContentMember
 {
     QString Path;
-    uint32_t Crc = 0;      // whole-file CRC-32 once read (0 when unreadable)
-    bool Readable = false; // the file could be opened and read to its end
-    uint32_t Class = 0;    // members with equal values hold the same bytes (0: unreadable)
+    uint32_t Crc = 0;   // whole-file CRC-32 once read (0 when unreadable)
+    uint32_t Class = 0; // members with equal values hold the same bytes; 0: could not be read whole
 };
 
 enum class TReadOutcome
