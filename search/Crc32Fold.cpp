@@ -35,8 +35,7 @@ inline uint32_t LoadLittle32(const uint8_t* p)
 
 uint32_t FoldBytewise(uint32_t crc, const uint8_t* p, size_t length)
 {
-    for (size_t i = 0; i < length; ++i)
-        crc = Crc32Table[(crc ^ p[i]) & 0xFF] ^ (crc >> 8);
+    UpdateCrc32Reference(p, length, crc);
     return crc;
 }
 

@@ -58,7 +58,6 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     plat::RaiseOpenFileLimit();
     TSearchSettings settings;
-    settings.Folders.clear();
     const QStringList args = QCoreApplication::arguments().mid(1);
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& arg = args[i];
