@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QPolygon>
 #include <QRegion>
+#include <QScopedValueRollback>
 #include <QStyledItemDelegate>
 
 namespace {
@@ -505,6 +506,11 @@ void TReportListView::keyboardSearch(const QString&)
 
 void TReportListView::HeaderClicked(int column)
 {
+    // The owner may pump messages while it sorts; a click that arrives then is ignored rather
+    // than starting a second sort under the first.
+    if (m_reportingColumnClick)
+        return;
+    const QScopedValueRollback reporting(m_reportingColumnClick, true);
     const int previousDirection = m_sortDirection;
     if (m_showSortGlyph && column == m_sortColumn)
         m_sortDirection = m_sortDirection == 1 ? 0 : 1;
@@ -587,12 +593,17 @@ void TReportListView::mousePressEvent(QMouseEvent* event)
 {
     QTableView::mousePressEvent(event);
     ReportCellPress(event);
+    m_pressReported = true;
 }
 
 void TReportListView::mouseDoubleClickEvent(QMouseEvent* event)
 {
+    // A second press on another cell than the first reaches mousePressEvent from inside the base
+    // class, which reports it there; it must not be reported twice.
+    m_pressReported = false;
     QTableView::mouseDoubleClickEvent(event);
-    ReportCellPress(event);
+    if (!m_pressReported)
+        ReportCellPress(event);
 }
 
 void TReportListView::keyPressEvent(QKeyEvent* event)

@@ -150,6 +150,8 @@ private:
     QMenu* m_popupMenu = nullptr; // not owned: the window's popup menu
     QList<int> m_columnWeights;
     bool m_fittingColumns = false;
+    bool m_pressReported = false;        // during a double click: its press was reported already
+    bool m_reportingColumnClick = false; // a header click is being handled
     int m_updateDepth = 0;
 
     int m_sortColumn = 0;

@@ -200,6 +200,48 @@ TEST_F(ReportListViewTest, CellClicksReportRowColumnAndModifiers)
     EXPECT_EQ(clicks[3], std::make_tuple(150, 3, Qt::KeyboardModifiers(Qt::ShiftModifier)));
 }
 
+TEST_F(ReportListViewTest, DoubleClickReportsEachPressOnceEvenAcrossARowBoundary)
+{
+    view.SetRowCount(20);
+    Show();
+    std::vector<int> rows;
+    QObject::connect(&view, &TReportListView::leftClickCell, &view,
+                     [&](int row, int, Qt::KeyboardModifiers) { rows.push_back(row); });
+    const auto send = [&](QEvent::Type type, QPoint at) {
+        QMouseEvent event(type, at, view.viewport()->mapToGlobal(at), Qt::LeftButton,
+                          type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(view.viewport(), &event);
+    };
+    // Same cell: one press, then the double click.
+    send(QEvent::MouseButtonPress, CellPoint(2, 1));
+    send(QEvent::MouseButtonRelease, CellPoint(2, 1));
+    send(QEvent::MouseButtonDblClick, CellPoint(2, 1));
+    send(QEvent::MouseButtonRelease, CellPoint(2, 1));
+    // The second press lands one row lower: the base class turns it into a press of its own.
+    send(QEvent::MouseButtonPress, CellPoint(5, 1));
+    send(QEvent::MouseButtonRelease, CellPoint(5, 1));
+    send(QEvent::MouseButtonDblClick, CellPoint(6, 1));
+    send(QEvent::MouseButtonRelease, CellPoint(6, 1));
+    EXPECT_EQ(rows, (std::vector<int>{2, 2, 5, 6}));
+}
+
+TEST_F(ReportListViewTest, HeaderClickDuringTheOwnersSortIsIgnored)
+{
+    Show();
+    view.ResetSortState();
+    std::vector<int> reported;
+    QObject::connect(&view, &TReportListView::columnClicked, &view, [&](int column) {
+        reported.push_back(column);
+        if (reported.size() == 1) // the owner's sort pumps; a click on column 4 arrives meanwhile
+            emit view.horizontalHeader()->sectionClicked(4);
+    });
+    ClickHeader(0);
+    EXPECT_EQ(reported, (std::vector<int>{0}));
+    EXPECT_EQ(view.sortColumn(), 0);
+    ClickHeader(4);
+    EXPECT_EQ(reported, (std::vector<int>{0, 4}));
+}
+
 TEST_F(ReportListViewTest, ClickBelowTheLastRowReportsNoCell)
 {
     view.SetRowCount(2);
