@@ -5,6 +5,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
+#include <QMetaObject>
 #include <QPushButton>
 
 namespace {
@@ -128,6 +129,21 @@ TMessageButton ShowMessageBox(TMessageKind kind, const QString& text, bool offer
 TMessageBoxHook SetMessageBoxHook(TMessageBoxHook hook)
 {
     return std::exchange(Hook(), std::move(hook));
+}
+
+void ReportHandlerErrorLater(const QString& message)
+{
+    static bool queued = false;
+    if (queued)
+        return;
+    queued = true;
+    QMetaObject::invokeMethod(
+        qApp,
+        [message] {
+            queued = false;
+            ReportHandlerError(message);
+        },
+        Qt::QueuedConnection);
 }
 
 void ReportHandlerError(const QString& message)

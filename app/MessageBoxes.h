@@ -62,21 +62,26 @@ TMessageBoxHook SetMessageBoxHook(TMessageBoxHook hook);
 // repaint or tick.
 void ReportHandlerError(const QString& message);
 
-// The one guard every event handler runs in: an exception escaping `body` is shown in the
-// "Error" box instead of ending the program.
+// The same, once control is back in the event loop: for handlers that run while a control
+// paints, where a modal box would repaint the control inside its own paint. Errors that come
+// while one report waits are dropped.
+void ReportHandlerErrorLater(const QString& message);
+
+// The guard event handlers run in: an exception escaping `body` is given to `report` (the
+// "Error" box) instead of ending the program.
 template <typename TBody>
-void RunHandler(TBody&& body) noexcept
+void RunHandler(TBody&& body, void (*report)(const QString&) = &ReportHandlerError) noexcept
 {
     try {
         std::forward<TBody>(body)();
     } catch (const std::exception& error) {
         try {
-            ReportHandlerError(QString::fromLocal8Bit(error.what()));
+            report(QString::fromLocal8Bit(error.what()));
         } catch (...) {
         }
     } catch (...) {
         try {
-            ReportHandlerError(QStringLiteral("Unexpected error."));
+            report(QStringLiteral("Unexpected error."));
         } catch (...) {
         }
     }

@@ -47,7 +47,8 @@ QChar TypedCharacter(const QKeyEvent& event)
 
 void TMainForm::AddDirButtonClick()
 {
-    const QTreeWidgetItem* node = TreeView1->currentItem();
+    // The highlighted node: the current one may have lost its selection to a Ctrl+click.
+    const QTreeWidgetItem* node = TreeView1->selectedItems().value(0);
     if (node == nullptr)
         return;
     const QString path = NodePath(node);

@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCoreApplication>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -247,6 +248,23 @@ TEST(HandlerGuard, ErrorsWhileTheErrorBoxIsOpenAreDropped)
     RunHandler([] { throw std::runtime_error("fourth"); });
     ASSERT_EQ(boxes.Requests.size(), 4u);
     EXPECT_EQ(boxes.Requests[3].Text, QStringLiteral("fourth"));
+}
+
+TEST(HandlerGuard, ErrorsRaisedWhilePaintingAreShownOnceThePaintIsOver)
+{
+    THookedBoxes boxes;
+    RunHandler([] { throw std::runtime_error("row 7"); }, &ReportHandlerErrorLater);
+    RunHandler([] { throw std::runtime_error("row 8"); }, &ReportHandlerErrorLater);
+    EXPECT_TRUE(boxes.Requests.empty()) << "no box inside the paint";
+    QCoreApplication::processEvents();
+    ASSERT_EQ(boxes.Requests.size(), 1u);
+    EXPECT_EQ(boxes.Requests[0].Title, QStringLiteral("Error"));
+    EXPECT_EQ(boxes.Requests[0].Text, QStringLiteral("row 7"));
+
+    RunHandler([] { throw std::runtime_error("row 9"); }, &ReportHandlerErrorLater);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(boxes.Requests.size(), 2u);
+    EXPECT_EQ(boxes.Requests[1].Text, QStringLiteral("row 9"));
 }
 
 // A clock the test moves by hand; each real pump takes 3 ms of it.
