@@ -39,7 +39,8 @@ QChar TypedCharacter(const QKeyEvent& event)
     default:
         break;
     }
-    if (event.modifiers().testFlag(Qt::ControlModifier) && event.key() >= Qt::Key_A && event.key() <= Qt::Key_Z)
+    if (event.modifiers().testFlag(Qt::ControlModifier) && event.key() >= Qt::Key_A &&
+        event.key() <= Qt::Key_Z)
         return QChar(static_cast<char16_t>(event.key() - Qt::Key_A + 1));
     const QString text = event.text();
     return text.isEmpty() ? QChar() : text.front();

@@ -156,14 +156,12 @@ void TMainForm::FormCreate()
     StopFlag = 1;
 }
 
-template <typename... TArgs>
-auto TMainForm::Guarded(void (TMainForm::*handler)(TArgs...))
+template <typename... TArgs> auto TMainForm::Guarded(void (TMainForm::*handler)(TArgs...))
 {
     return [this, handler](TArgs... args) { RunHandler([&] { (this->*handler)(args...); }); };
 }
 
-template <typename... TArgs>
-auto TMainForm::GuardedInPaint(void (TMainForm::*handler)(TArgs...))
+template <typename... TArgs> auto TMainForm::GuardedInPaint(void (TMainForm::*handler)(TArgs...))
 {
     return [this, handler](TArgs... args) {
         RunHandler([&] { (this->*handler)(args...); }, &ReportHandlerErrorLater);
@@ -177,17 +175,20 @@ void TMainForm::ConnectHandlers()
     AsyncTimer->SetOnTimer([this](TAsyncTimer*) { AsyncTimerTimer(); });
     AdvListView1->SetDataHandler(GuardedInPaint(&TMainForm::AdvListView1Data));
     AdvListView1->SetPaintHandler(GuardedInPaint(&TMainForm::AdvListView1DrawItemProp));
-    connect(AdvListView1, &TReportListView::columnClicked, this, Guarded(&TMainForm::AdvListView1ColumnClick));
+    connect(AdvListView1, &TReportListView::columnClicked, this,
+            Guarded(&TMainForm::AdvListView1ColumnClick));
     AdvListView1->SetSortStartHandler([sortStart = Guarded(&TMainForm::AdvListView1SortStart)](int column) {
         bool allow = true;
         sortStart(column, allow);
         return allow;
     });
     connect(AdvListView1, &TReportListView::resized, this, Guarded(&TMainForm::AdvListView1Resize));
-    connect(AdvListView1, &TReportListView::leftClickCell, this, Guarded(&TMainForm::AdvListView1LeftClickCell));
+    connect(AdvListView1, &TReportListView::leftClickCell, this,
+            Guarded(&TMainForm::AdvListView1LeftClickCell));
     connect(AdvListView1, &TReportListView::keyDown, this, Guarded(&TMainForm::AdvListView1KeyDown));
     connect(DeselectAllButton, &QAbstractButton::clicked, this, Guarded(&TMainForm::DeselectAllButtonClick));
-    connect(MoveSelectedButton, &QAbstractButton::clicked, this, Guarded(&TMainForm::MoveSelectedButtonClick));
+    connect(MoveSelectedButton, &QAbstractButton::clicked, this,
+            Guarded(&TMainForm::MoveSelectedButtonClick));
     connect(DeleteSelectedButton, &QAbstractButton::clicked, this,
             Guarded(&TMainForm::DeleteSelectedButtonClick));
     connect(HelpButton, &QAbstractButton::clicked, this, Guarded(&TMainForm::HelpButtonClick));

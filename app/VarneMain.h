@@ -87,13 +87,11 @@ private:
     // What the .ui file cannot hold: images, glyphs, colours, the status panels, the timer.
     void BuildLayout();
     void ConnectHandlers();
-    // A slot that runs `handler` in the handler guard, taking exactly the handler's arguments.
-    // The same for handlers that run while the result list paints: their errors are shown once
-    // the paint is over.
-    template <typename... TArgs>
-    auto Guarded(void (TMainForm::*handler)(TArgs...));
-    template <typename... TArgs>
-    auto GuardedInPaint(void (TMainForm::*handler)(TArgs...));
+    // Slots that run `handler` in the handler guard, taking exactly the handler's arguments.
+    // GuardedInPaint is for handlers that run while the result list paints: their errors are shown
+    // once the paint is over.
+    template <typename... TArgs> auto Guarded(void (TMainForm::*handler)(TArgs...));
+    template <typename... TArgs> auto GuardedInPaint(void (TMainForm::*handler)(TArgs...));
     // Runs MinSizeEditKeyPress for a key event; returns whether the event is used up.
     bool FilterMinSizeEditKey(QKeyEvent* event);
 

@@ -62,6 +62,30 @@ bool ListingOrder(const QString& a, const QString& b)
     return folded != 0 ? folded < 0 : a.compare(b, Qt::CaseSensitive) < 0;
 }
 
+int ForEachEntry(int fd, const std::function<bool(const dirent& entry)>& visit)
+{
+    DIR* dir = ::fdopendir(fd);
+    if (!dir) {
+        const int error = errno;
+        ::close(fd);
+        return error;
+    }
+    int error = 0;
+    while (true) {
+        errno = 0;
+        const dirent* entry = ::readdir(dir);
+        if (!entry) {
+            error = errno;
+            break;
+        }
+        const QByteArrayView bytes(entry->d_name, qsizetype(std::strlen(entry->d_name)));
+        if (bytes.isValidUtf8() && !visit(*entry))
+            break;
+    }
+    ::closedir(dir);
+    return error;
+}
+
 int ReadFolder(const QString& folder, bool followLink, TFolderListing& listing)
 {
     listing = {};
@@ -83,43 +107,28 @@ int ReadFolder(const QString& folder, bool followLink, TFolderListing& listing)
     }
     listing.Self = {static_cast<uint64_t>(self.st_dev), static_cast<uint64_t>(self.st_ino)};
 
-    DIR* dir = ::fdopendir(fd);
-    if (!dir) {
-        const int error = errno;
-        ::close(fd);
-        return error;
-    }
-
     std::vector<TDirEntry> dots;
     auto& entries = listing.Entries;
-    while (true) {
-        errno = 0;
-        const dirent* d = ::readdir(dir);
-        if (!d)
-            break;
-        const size_t length = std::strlen(d->d_name);
-        if (!QByteArrayView(d->d_name, qsizetype(length)).isValidUtf8())
-            continue;
+    const int readError = ForEachEntry(fd, [&](const dirent& d) {
         TDirEntry entry;
-        entry.Name = QString::fromUtf8(d->d_name, qsizetype(length));
-        if (IsDotName(d->d_name)) {
+        entry.Name = QString::fromUtf8(d.d_name);
+        if (IsDotName(d.d_name)) {
             entry.Kind = TEntryKind::Dot;
             entry.Attr = AttrDirectory;
             dots.push_back(std::move(entry));
-            continue;
+            return true;
         }
         // Only regular files and folders are ever used, so other types need no stat call.
-        if (d->d_type == DT_REG || d->d_type == DT_DIR || d->d_type == DT_UNKNOWN) {
+        if (d.d_type == DT_REG || d.d_type == DT_DIR || d.d_type == DT_UNKNOWN) {
             struct stat st
             {
             };
-            if (::fstatat(fd, d->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0)
+            if (::fstatat(fd, d.d_name, &st, AT_SYMLINK_NOFOLLOW) == 0)
                 Describe(entry, st);
         }
         entries.push_back(std::move(entry));
-    }
-    const int readError = errno;
-    ::closedir(dir);
+        return true;
+    });
     if (readError != 0) {
         listing = {};
         return readError;

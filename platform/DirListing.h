@@ -3,7 +3,10 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <vector>
+
+struct dirent;
 
 namespace plat {
 
@@ -54,6 +57,11 @@ struct TFolderListing
 // named again without risking another file). With `followLink` false the folder itself must not
 // be a symbolic link. Returns 0, or the errno of the call that failed (the listing is then empty).
 int ReadFolder(const QString& folder, bool followLink, TFolderListing& listing);
+
+// Reads the entries of the folder open as `fd`, which it takes over and closes, calling `visit`
+// with each entry whose name is valid UTF-8 until `visit` returns false. `fd` stays open while `visit` runs,
+// for calls relative to it. Returns 0, or the errno of the call that failed.
+int ForEachEntry(int fd, const std::function<bool(const dirent& entry)>& visit);
 
 // The identity of the folder at `folder` (links followed); false when there is none.
 bool FolderIdentity(const QString& folder, TFileId& id);

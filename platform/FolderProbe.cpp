@@ -1,9 +1,8 @@
 #include "FolderProbe.h"
 
-#include <QByteArrayView>
+#include "platform/DirListing.h"
 
 #include <cerrno>
-#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -31,28 +30,9 @@ int VisitSubFolders(const QString& folder, const std::function<bool(const QStrin
     const int fd = ::open(folder.toUtf8().constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return errno;
-    DIR* dir = ::fdopendir(fd);
-    if (!dir) {
-        const int error = errno;
-        ::close(fd);
-        return error;
-    }
-    int error = 0;
-    while (true) {
-        errno = 0;
-        const dirent* entry = ::readdir(dir);
-        if (!entry) {
-            error = errno;
-            break;
-        }
-        const QByteArrayView name(entry->d_name, qsizetype(std::strlen(entry->d_name)));
-        if (!name.isValidUtf8() || !IsFolderEntry(fd, *entry))
-            continue;
-        if (!visit(QString::fromUtf8(name)))
-            break;
-    }
-    ::closedir(dir);
-    return error;
+    return ForEachEntry(fd, [&](const dirent& entry) {
+        return !IsFolderEntry(fd, entry) || visit(QString::fromUtf8(entry.d_name));
+    });
 }
 
 } // namespace plat

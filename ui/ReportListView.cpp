@@ -86,7 +86,7 @@ protected:
         QRect textRect = rect.adjusted(HeaderPadding + shift, shift, -HeaderPadding, 0);
         // Only the glyph's visible pixels take room: a 16-pixel picture of a small triangle would
         // otherwise cut short the caption of a narrow column such as "Dup. Group".
-        const QRect visible = glyph.isNull() ? QRect()
+        const QRect visible = glyph.isNull()          ? QRect()
                               : glyph.mask().isNull() ? glyph.rect()
                                                       : QRegion(glyph.mask()).boundingRect();
         const int glyphRoom = glyph.isNull() ? 0 : GlyphGap + visible.width();

@@ -6,8 +6,7 @@
 
 // What the themed check box and radio button share: caption on the right, no background of its
 // own (it sits on a gradient panel), a hot-tracked indicator, and a click anywhere on it counts.
-template <typename TButton, bool Round>
-class TThemedIndicatorButton : public TButton
+template <typename TButton, bool Round> class TThemedIndicatorButton : public TButton
 {
 public:
     explicit TThemedIndicatorButton(QWidget* parent = nullptr) : TButton(parent)

@@ -16,7 +16,6 @@ namespace {
 class FolderScan : public TSearchFixture
 {
 protected:
-
     // Runs the folder loop as a search does and returns the taken files relative to the tree, in
     // FileList order.
     QStringList Scan()
@@ -38,7 +37,6 @@ protected:
             folders << PathList[i].mid(tree.Root().size());
         return folders;
     }
-
 };
 
 TEST_F(FolderScan, MaskSelectsFilesButNeverHidesFolders)
