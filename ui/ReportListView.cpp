@@ -272,8 +272,9 @@ TReportListView::TReportListView(QWidget* parent)
 
 void TReportListView::SetColumns(const QStringList& captions, const QList<int>& widths)
 {
-    // Widths may arrive before the captions (a layout file sets its caption list last), so the
-    // design widths are kept whole and only padded, never cut to the captions known so far.
+    // Widths may arrive before the captions (code generated from a layout file sets caption lists
+    // last), so the design widths are kept whole and only padded, never cut to the captions known
+    // so far.
     m_columnWeights.clear();
     for (qsizetype i = 0; i < qMax(captions.size(), widths.size()); ++i)
         m_columnWeights.append(i < widths.size() && widths.at(i) > 0 ? widths.at(i) : 100);
@@ -567,17 +568,11 @@ void TReportListView::UpdateDefaultPaint()
     m_model->SetDefaultPaint(paint);
 }
 
-bool TReportListView::event(QEvent* event)
-{
-    if (event->type() == QEvent::Resize)
-        emit resized();
-    return QTableView::event(event);
-}
-
 void TReportListView::resizeEvent(QResizeEvent* event)
 {
     QTableView::resizeEvent(event);
     FitColumns();
+    emit resized(); // after the columns are fitted, so the owner sees the new widths
 }
 
 void TReportListView::ReportCellPress(QMouseEvent* event)
