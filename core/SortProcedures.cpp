@@ -26,73 +26,99 @@ const TStringArr& NoFolders()
     return empty;
 }
 
-// The element view of the record sort: elements are the records themselves.
+int32_t CompareNames(TNameRef a, TNameRef b, uint8_t direction)
+{
+    TNamePool::TBuffer left, right;
+    return Directed(plat::CompareIgnoreCase(NamePool.View(a, left), NamePool.View(b, right)), direction);
+}
+
+// The passes below see their elements through a view: how to reach, save, move and compare them.
+// A saved element keeps its key however the elements move, which is what the pivot needs.
+
+// The record sort: elements are the records themselves.
 struct TRecordSeq
 {
     TFileList& List;
+    TCompareFunc Comparator;
+    uint8_t Direction;
+    const TStringArr& Folders = NoFolders();
     using TSaved = TFileInfoType;
 
-    const TFileInfoType& At(int32_t k) const { return List[k]; }
+    const TFileInfoType& Key(int32_t k) const { return List[k]; }
+    static const TFileInfoType& KeyOf(const TSaved& saved) { return saved; }
+    int32_t Compare(const TFileInfoType& a, const TFileInfoType& b) const
+    {
+        return Comparator(a, b, Direction, Folders);
+    }
     void Swap(int32_t a, int32_t b) { std::swap(List[a], List[b]); }
     TSaved Save(int32_t k) const { return List[k]; }
-    static const TFileInfoType& Record(const TSaved& saved) { return saved; }
     void MoveTo(int32_t from, int32_t to) { List[to] = List[from]; }
     void Restore(int32_t k, const TSaved& saved) { List[k] = saved; }
     void Ahead(int32_t, int32_t, int32_t, int32_t) const {} // records lie in order in memory
 };
 
-// Fetches the key a comparator reads (a name, a folder text) into the cache ahead of its use.
-using TKeyPrefetch = void (*)(const TFileInfoType& record, const TStringArr& folders);
-
-void PrefetchName(const TFileInfoType& record, const TStringArr&)
-{
-    NamePool.Prefetch(record.Name);
-}
-
-void PrefetchFolder(const TFileInfoType& record, const TStringArr& folders)
-{
-    __builtin_prefetch(folders[record.PathIndex].constData());
-}
-
-TKeyPrefetch KeyPrefetchFor(TCompareFunc compare)
-{
-    if (compare == CompareName)
-        return PrefetchName;
-    if (compare == CompareFolder)
-        return PrefetchFolder;
-    return nullptr;
-}
-
-// The element view of the order sort: elements are display entries, compared by their records.
+// The order sort: elements are display entries, compared by the records they point to.
 struct TOrderSeq
 {
     const TFileList& List;
     TSortList& Order;
     const TStringArr& Folders;
-    TKeyPrefetch KeyPrefetch;
+    TCompareFunc Comparator;
+    uint8_t Direction;
     using TSaved = TSortEntry;
 
-    const TFileInfoType& At(int32_t k) const { return List[Order[size_t(k)].ItemIndex]; }
+    const TFileInfoType& Key(int32_t k) const { return List[Order[size_t(k)].ItemIndex]; }
+    const TFileInfoType& KeyOf(const TSaved& saved) const { return List[saved.ItemIndex]; }
+    int32_t Compare(const TFileInfoType& a, const TFileInfoType& b) const
+    {
+        return Comparator(a, b, Direction, Folders);
+    }
     void Swap(int32_t a, int32_t b) { std::swap(Order[size_t(a)], Order[size_t(b)]); }
     TSaved Save(int32_t k) const { return Order[size_t(k)]; }
-    const TFileInfoType& Record(const TSaved& saved) const { return List[saved.ItemIndex]; }
     void MoveTo(int32_t from, int32_t to) { Order[size_t(to)] = Order[size_t(from)]; }
     void Restore(int32_t k, const TSaved& saved) { Order[size_t(k)] = saved; }
 
     // Entries point to records all over memory; a scan that walks the entries in `step` direction
-    // asks for the records and their keys some elements ahead, so it does not wait for each one.
+    // asks for the records and their folder texts some elements ahead, so it does not wait for each.
     void Ahead(int32_t k, int32_t step, int32_t lo, int32_t hi) const
     {
-        const int32_t far = std::clamp(k + 32 * step, lo, hi);
-        __builtin_prefetch(&List[Order[size_t(far)].ItemIndex]);
-        if (KeyPrefetch)
-            KeyPrefetch(List[Order[size_t(std::clamp(k + 16 * step, lo, hi))].ItemIndex], Folders);
+        PrefetchLine(&List[Order[size_t(std::clamp(k + 32 * step, lo, hi))].ItemIndex]);
+        if (Comparator == CompareFolder)
+            PrefetchLine(Folders[List[Order[size_t(std::clamp(k + 16 * step, lo, hi))].ItemIndex].PathIndex]
+                             .constData());
     }
 };
 
-template <class TSeq>
-void QuickSortPass(TSeq seq, int32_t low, int32_t high, TCompareFunc compare, uint8_t direction,
-                   const TStringArr& folders)
+// The order sort by name: each entry carries its record's name, so a comparison reads the entry
+// and the name and never the record, and names can be fetched ahead straight from the entries.
+// CompareName compares exactly these names, so every step comes out as with the records.
+struct TNamedEntry
+{
+    TSortEntry Entry;
+    TNameRef Name;
+};
+
+struct TNameSeq
+{
+    std::vector<TNamedEntry>& Entries; // Entries[k - Low] stands for Order[k]
+    int32_t Low;
+    uint8_t Direction;
+    using TSaved = TNamedEntry;
+
+    TNameRef Key(int32_t k) const { return Entries[size_t(k - Low)].Name; }
+    static TNameRef KeyOf(const TSaved& saved) { return saved.Name; }
+    int32_t Compare(TNameRef a, TNameRef b) const { return CompareNames(a, b, Direction); }
+    void Swap(int32_t a, int32_t b) { std::swap(Entries[size_t(a - Low)], Entries[size_t(b - Low)]); }
+    TSaved Save(int32_t k) const { return Entries[size_t(k - Low)]; }
+    void MoveTo(int32_t from, int32_t to) { Entries[size_t(to - Low)] = Entries[size_t(from - Low)]; }
+    void Restore(int32_t k, const TSaved& saved) { Entries[size_t(k - Low)] = saved; }
+    void Ahead(int32_t k, int32_t step, int32_t lo, int32_t hi) const
+    {
+        NamePool.Prefetch(Key(std::clamp(k + 16 * step, lo, hi)));
+    }
+};
+
+template <class TSeq> void QuickSortPass(TSeq seq, int32_t low, int32_t high)
 {
     constexpr int RangeStackSize = 32;
     struct TRange
@@ -101,34 +127,32 @@ void QuickSortPass(TSeq seq, int32_t low, int32_t high, TCompareFunc compare, ui
     };
     TRange RangeStack[RangeStackSize];
     int used = 0;
-    auto cmp = [&](const TFileInfoType& a, const TFileInfoType& b) {
-        return compare(a, b, direction, folders);
-    };
 
     RangeStack[used++] = {low, high};
     while (used > 0) {
         auto [lo, hi] = RangeStack[--used];
         while (hi - lo > 15) {
             const int32_t mid = lo + (hi - lo) / 2;
-            if (cmp(seq.At(lo), seq.At(mid)) > 0)
+            if (seq.Compare(seq.Key(lo), seq.Key(mid)) > 0)
                 seq.Swap(lo, mid);
-            if (cmp(seq.At(lo), seq.At(hi)) > 0)
+            if (seq.Compare(seq.Key(lo), seq.Key(hi)) > 0)
                 seq.Swap(lo, hi);
-            if (cmp(seq.At(mid), seq.At(hi)) > 0)
+            if (seq.Compare(seq.Key(mid), seq.Key(hi)) > 0)
                 seq.Swap(mid, hi);
-            // A copy, so later swaps do not change the pivot.
-            const TFileInfoType pivot = seq.At(mid);
+            // Saved, so later swaps do not change the pivot.
+            const auto saved = seq.Save(mid);
+            const auto& pivot = seq.KeyOf(saved);
 
             int32_t i = lo, j = hi;
             while (true) {
                 do {
                     --j;
                     seq.Ahead(j, -1, lo, hi);
-                } while (cmp(seq.At(j), pivot) > 0);
+                } while (seq.Compare(seq.Key(j), pivot) > 0);
                 do {
                     ++i;
                     seq.Ahead(i, 1, lo, hi);
-                } while (cmp(seq.At(i), pivot) < 0);
+                } while (seq.Compare(seq.Key(i), pivot) < 0);
                 if (j <= i)
                     break;
                 seq.Swap(i, j);
@@ -149,21 +173,16 @@ void QuickSortPass(TSeq seq, int32_t low, int32_t high, TCompareFunc compare, ui
     }
 }
 
-template <class TSeq>
-void InsertionPass(TSeq seq, int32_t low, int32_t high, TCompareFunc compare, uint8_t direction,
-                   const TStringArr& folders)
+template <class TSeq> void InsertionPass(TSeq seq, int32_t low, int32_t high)
 {
     if (high <= low)
         return;
-    auto cmp = [&](const TFileInfoType& a, const TFileInfoType& b) {
-        return compare(a, b, direction, folders);
-    };
 
     // The smallest of the first 16 goes to the front and stops every backward walk below.
     int32_t m = low;
     const int32_t sentinelEnd = std::min(low + 15, high);
     for (int32_t k = low + 1; k <= sentinelEnd; ++k)
-        if (cmp(seq.At(k), seq.At(m)) < 0)
+        if (seq.Compare(seq.Key(k), seq.Key(m)) < 0)
             m = k;
     if (m != low)
         seq.Swap(low, m);
@@ -172,7 +191,7 @@ void InsertionPass(TSeq seq, int32_t low, int32_t high, TCompareFunc compare, ui
         seq.Ahead(k, 1, low, high);
         const auto saved = seq.Save(k);
         int32_t p = k;
-        while (cmp(seq.Record(saved), seq.At(p - 1)) < 0) {
+        while (seq.Compare(seq.KeyOf(saved), seq.Key(p - 1)) < 0) {
             seq.MoveTo(p - 1, p);
             --p;
         }
@@ -197,8 +216,7 @@ int32_t CompareFolder(const TFileInfoType& A, const TFileInfoType& B, uint8_t Di
 
 int32_t CompareName(const TFileInfoType& A, const TFileInfoType& B, uint8_t Direction, const TStringArr&)
 {
-    TNamePool::TBuffer a, b;
-    return Directed(plat::CompareIgnoreCase(NamePool.View(A.Name, a), NamePool.View(B.Name, b)), Direction);
+    return CompareNames(A.Name, B.Name, Direction);
 }
 
 int32_t CompareSize(const TFileInfoType& A, const TFileInfoType& B, uint8_t Direction, const TStringArr&)
@@ -213,26 +231,24 @@ int32_t CompareCrc(const TFileInfoType& A, const TFileInfoType& B, uint8_t Direc
 
 void QuickSortFiles(TFileList& List, int32_t Low, int32_t High, TCompareFunc Compare, uint8_t Direction)
 {
-    QuickSortPass(TRecordSeq{List}, Low, High, Compare, Direction, NoFolders());
+    QuickSortPass(TRecordSeq{List, Compare, Direction}, Low, High);
 }
 
 void InsertionSortFiles(TFileList& List, int32_t Low, int32_t High, TCompareFunc Compare, uint8_t Direction)
 {
-    InsertionPass(TRecordSeq{List}, Low, High, Compare, Direction, NoFolders());
+    InsertionPass(TRecordSeq{List, Compare, Direction}, Low, High);
 }
 
 void QuickSortOrder(const TFileList& List, TSortList& Order, const TStringArr& Folders, int32_t Low,
                     int32_t High, TCompareFunc Compare, uint8_t Direction)
 {
-    QuickSortPass(TOrderSeq{List, Order, Folders, KeyPrefetchFor(Compare)}, Low, High, Compare, Direction,
-                  Folders);
+    QuickSortPass(TOrderSeq{List, Order, Folders, Compare, Direction}, Low, High);
 }
 
 void InsertionSortOrder(const TFileList& List, TSortList& Order, const TStringArr& Folders, int32_t Low,
                         int32_t High, TCompareFunc Compare, uint8_t Direction)
 {
-    InsertionPass(TOrderSeq{List, Order, Folders, KeyPrefetchFor(Compare)}, Low, High, Compare, Direction,
-                  Folders);
+    InsertionPass(TOrderSeq{List, Order, Folders, Compare, Direction}, Low, High);
 }
 
 void SortFiles(TFileList& List, int32_t Low, int32_t High, TCompareFunc Compare, uint8_t Direction)
@@ -246,6 +262,18 @@ void SortFiles(TFileList& List, int32_t Low, int32_t High, TCompareFunc Compare,
 void SortOrder(const TFileList& List, TSortList& Order, const TStringArr& Folders, int32_t Low, int32_t High,
                TCompareFunc Compare, uint8_t Direction)
 {
+    if (Compare == CompareName && Low < High) {
+        std::vector<TNamedEntry> entries(size_t(High - Low + 1));
+        for (int32_t k = Low; k <= High; ++k)
+            entries[size_t(k - Low)] = {Order[size_t(k)], List[Order[size_t(k)].ItemIndex].Name};
+        const TNameSeq seq{entries, Low, Direction};
+        QuickSortPass(seq, Low, High);
+        plat::PumpMessages();
+        InsertionPass(seq, Low, High);
+        for (int32_t k = Low; k <= High; ++k)
+            Order[size_t(k)] = entries[size_t(k - Low)].Entry;
+        return;
+    }
     QuickSortOrder(List, Order, Folders, Low, High, Compare, Direction);
     plat::PumpMessages();
     InsertionSortOrder(List, Order, Folders, Low, High, Compare, Direction);

@@ -196,7 +196,7 @@ TEST_F(Sorts, SortOrderMovesEntriesWholeAndNeverTheRecords)
     EXPECT_EQ(Origins(list), (std::vector<int32_t>{0, 1, 2, 3, 4}));
 }
 
-TEST_F(Sorts, RandomOrdersByNameAgreeWithTheComparator)
+TEST_F(Sorts, RandomOrdersByNameAgreeWithTheComparatorAndTheRecordPasses)
 {
     std::mt19937 random(7);
     const QStringList words = {"alpha", "Alpha",  "beta",   "Gamma", "gamma",
@@ -214,10 +214,20 @@ TEST_F(Sorts, RandomOrdersByNameAgreeWithTheComparator)
     for (int32_t i = 0; i < n; ++i)
         order.push_back({i, i});
     const TStringArr none;
-    SortOrder(list, order, none, 0, n - 1, CompareName, 1);
-    for (int r = 1; r < n; ++r)
+    // The two passes over the records give the reference order, ties included.
+    // A range that starts and ends inside the list.
+    const int32_t low = 5, high = n - 3;
+    TSortList reference = order;
+    QuickSortOrder(list, reference, none, low, high, CompareName, 1);
+    InsertionSortOrder(list, reference, none, low, high, CompareName, 1);
+    SortOrder(list, order, none, low, high, CompareName, 1);
+    for (int r = low + 1; r <= high; ++r)
         ASSERT_LE(
             CompareName(list[order[size_t(r - 1)].ItemIndex], list[order[size_t(r)].ItemIndex], 1, none), 0);
+    for (int r = 0; r < n; ++r) {
+        ASSERT_EQ(order[size_t(r)].ItemIndex, reference[size_t(r)].ItemIndex) << r;
+        ASSERT_EQ(order[size_t(r)].Shade, reference[size_t(r)].Shade) << r;
+    }
 }
 
 TEST_F(Sorts, AStopDuringTheSortLeavesShortUnorderedRunsInOrder)
