@@ -98,16 +98,43 @@ struct TNamedEntry
     TNameRef Name;
 };
 
+// A name widened for the collator, kept until another is asked for: the pivot of a partition and
+// the entry being inserted meet many names in a row.
+class TWidenedName
+{
+public:
+    QStringView Of(TNameRef ref)
+    {
+        if (!m_valid || ref.Index != m_ref.Index) {
+            m_view = NamePool.View(ref, m_buffer);
+            m_ref = ref;
+            m_valid = true;
+        }
+        return m_view;
+    }
+
+private:
+    TNamePool::TBuffer m_buffer;
+    QStringView m_view; // into m_buffer
+    TNameRef m_ref;
+    bool m_valid = false;
+};
+
 struct TNameSeq
 {
     std::vector<TNamedEntry>& Entries; // Entries[k - Low] stands for Order[k]
     int32_t Low;
     uint8_t Direction;
+    // Each pass gets its own copy of the view, so nothing widened lives across the pump between.
+    mutable TWidenedName Left, Right;
     using TSaved = TNamedEntry;
 
     TNameRef Key(int32_t k) const { return Entries[size_t(k - Low)].Name; }
     static TNameRef KeyOf(const TSaved& saved) { return saved.Name; }
-    int32_t Compare(TNameRef a, TNameRef b) const { return CompareNames(a, b, Direction); }
+    int32_t Compare(TNameRef a, TNameRef b) const
+    {
+        return Directed(plat::CompareIgnoreCase(Left.Of(a), Right.Of(b)), Direction);
+    }
     void Swap(int32_t a, int32_t b) { std::swap(Entries[size_t(a - Low)], Entries[size_t(b - Low)]); }
     TSaved Save(int32_t k) const { return Entries[size_t(k - Low)]; }
     void MoveTo(int32_t from, int32_t to) { Entries[size_t(to - Low)] = Entries[size_t(from - Low)]; }
@@ -266,7 +293,7 @@ void SortOrder(const TFileList& List, TSortList& Order, const TStringArr& Folder
         std::vector<TNamedEntry> entries(size_t(High - Low + 1));
         for (int32_t k = Low; k <= High; ++k)
             entries[size_t(k - Low)] = {Order[size_t(k)], List[Order[size_t(k)].ItemIndex].Name};
-        const TNameSeq seq{entries, Low, Direction};
+        const TNameSeq seq{entries, Low, Direction, {}, {}};
         QuickSortPass(seq, Low, High);
         plat::PumpMessages();
         InsertionPass(seq, Low, High);
