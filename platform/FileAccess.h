@@ -47,6 +47,9 @@ public:
     // Bytes read by every reader of this process so far (for the bench driver's figures).
     static uint64_t TotalBytesRead() { return s_totalBytesRead.load(std::memory_order_relaxed); }
     bool IsOpen() const { return m_fd >= 0; }
+    // Everything the file held when it was opened has been read (what a file gains while it is
+    // read is not looked for: it changed under the search anyway).
+    bool AtEnd() const { return m_fd >= 0 && m_offset >= m_sizeAtOpen; }
 
 private:
     int m_fd = -1;

@@ -64,8 +64,13 @@ TReadOutcome ReadInRounds(std::vector<TSlot>& readers, std::vector<std::vector<s
                     same->push_back(s);
             }
             for (std::vector<size_t>& sub : split) {
-                // Without checksums to finish, a file that differs from all others is decided.
-                const bool decided = readers[sub.front()].Filled == 0 || (!wantCrc && sub.size() == 1);
+                // A part is done when its files are read to the size they had when opened (no
+                // further read that returns nothing: one system call less per file). Without
+                // checksums to finish, a file that differs from all others is decided too.
+                const bool ended = std::all_of(sub.begin(), sub.end(), [&](size_t s) {
+                    return readers[s].Filled == 0 || readers[s].File.AtEnd();
+                });
+                const bool decided = ended || (!wantCrc && sub.size() == 1);
                 (decided ? finished : next).push_back(std::move(sub));
             }
         }
