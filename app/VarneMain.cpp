@@ -268,11 +268,15 @@ void TMainForm::TreeView1Expanding(QTreeWidgetItem* node)
     ::TreeView1Expanding(TreeView1, node);
 }
 
+// Search run.
+
 void TMainForm::FormCloseQuery(bool&) {}
 
 void TMainForm::StartButtonClick() {}
 
 void TMainForm::AsyncTimerTimer() {}
+
+// Result list and marking.
 
 void TMainForm::AdvListView1Data(int, TReportRowData&) {}
 
@@ -290,17 +294,17 @@ void TMainForm::AdvListView1KeyDown(int, Qt::KeyboardModifiers) {}
 
 void TMainForm::DeselectAllButtonClick() {}
 
+void TMainForm::SelectAllinFolder1Click() {}
+
+void TMainForm::LeaveonlyoldestversionineachDupGroup1Click() {}
+
+void TMainForm::LeaveonlynewestversionineachDupGroup1Click() {}
+
+// File actions, the list's menu and the web links.
+
 void TMainForm::MoveSelectedButtonClick() {}
 
 void TMainForm::DeleteSelectedButtonClick() {}
-
-void TMainForm::HelpButtonClick() {}
-
-void TMainForm::UpdateButtonClick() {}
-
-void TMainForm::ReelgrabButtonClick() {}
-
-void TMainForm::HTMLabel5Click() {}
 
 void TMainForm::PopupMenu1Popup() {}
 
@@ -310,8 +314,10 @@ void TMainForm::Opencontainedfolder1Click() {}
 
 void TMainForm::Deletethisfile1Click() {}
 
-void TMainForm::SelectAllinFolder1Click() {}
+void TMainForm::HelpButtonClick() {}
 
-void TMainForm::LeaveonlyoldestversionineachDupGroup1Click() {}
+void TMainForm::UpdateButtonClick() {}
 
-void TMainForm::LeaveonlynewestversionineachDupGroup1Click() {}
+void TMainForm::ReelgrabButtonClick() {}
+
+void TMainForm::HTMLabel5Click() {}

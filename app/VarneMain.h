@@ -95,6 +95,12 @@ private:
     // Runs MinSizeEditKeyPress for a key event; returns whether the event is used up.
     bool FilterMinSizeEditKey(QKeyEvent* event);
 
+    // Search run.
+
+    // Result list and marking.
+
+    // File actions.
+
     TAsyncTimer* AsyncTimer = nullptr; // owned; deleted before anything else in the destructor
     QMenu* PopupMenu1 = nullptr;       // owned through the QObject tree
     QList<QPixmap> ImageList1;
