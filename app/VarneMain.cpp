@@ -270,6 +270,14 @@ void TMainForm::TreeView1Expanding(QTreeWidgetItem* node)
 
 // Search run.
 
+void TMainForm::SearchStart() {}
+
+void TMainForm::PrepareToStart() {}
+
+void TMainForm::PrepareToStop() {}
+
+void TMainForm::CompareFiles() {}
+
 void TMainForm::FormCloseQuery(bool&) {}
 
 void TMainForm::StartButtonClick() {}
@@ -277,6 +285,10 @@ void TMainForm::StartButtonClick() {}
 void TMainForm::AsyncTimerTimer() {}
 
 // Result list and marking.
+
+void TMainForm::SortByColumn(int, uint8_t) {}
+
+void TMainForm::UpdateSelectionStats() {}
 
 void TMainForm::AdvListView1Data(int, TReportRowData&) {}
 

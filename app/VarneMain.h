@@ -12,6 +12,7 @@
 #include <QString>
 
 #include <array>
+#include <cstdint>
 
 class QCloseEvent;
 class QKeyEvent;
@@ -42,6 +43,14 @@ public:
     TSearchSettings ReadSearchSettings() const;
 
     void BuildDriveTree();
+
+    // Operations of the window.
+    void SearchStart();
+    void PrepareToStart();
+    void PrepareToStop();
+    void CompareFiles();
+    void SortByColumn(int column, uint8_t direction);
+    void UpdateSelectionStats();
 
     // Handlers, named after their control and event.
     void FormCreate();
