@@ -104,6 +104,23 @@ private:
     // Runs MinSizeEditKeyPress for a key event; returns whether the event is used up.
     bool FilterMinSizeEditKey(QKeyEvent* event);
 
+    // Held by every handler that works on the lists and pumps messages while it does (a search, a
+    // column sort, "Leave only oldest/newest", a delete or move run): a Start click that arrives
+    // through such a pump starts nothing.
+    class TListWork
+    {
+    public:
+        explicit TListWork(TMainForm& form) : m_form(form) { ++m_form.m_listWork; }
+        ~TListWork() { --m_form.m_listWork; }
+        TListWork(const TListWork&) = delete;
+        TListWork& operator=(const TListWork&) = delete;
+
+    private:
+        TMainForm& m_form;
+    };
+    bool ListsBusy() const { return m_listWork > 0; }
+    int m_listWork = 0;
+
     // Search run.
 
     // Result list and marking.
