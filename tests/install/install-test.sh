@@ -26,7 +26,7 @@ out=$(appstreamcli validate --no-net "$metainfo" 2>&1) || fail "appstreamcli val
 out=$(appstreamcli validate-tree --no-net "$dest/usr" 2>&1) || fail "appstreamcli validate-tree: $out"
 
 for line in "Name=Pairwick" "Exec=pairwick %F" "Icon=$id" "Terminal=false" "Categories=Utility;FileTools;Qt;" \
-             "MimeType=inode/directory;" "Keywords=duplicate;files;clean;"; do
+             "MimeType=inode/directory;" "Keywords=duplicate;files;clean;" "StartupWMClass=Pairwick"; do
     grep -qxF "$line" "$desktop" || fail "the desktop entry has no line $line"
 done
 for text in "<id>$id</id>" "<launchable type=\"desktop-id\">$id.desktop</launchable>" "<icon type=\"stock\">$id</icon>" \
