@@ -12,6 +12,16 @@ void Print(std::FILE* stream, const QByteArray& text)
     std::fflush(stream);
 }
 
+constexpr char HelpText[] =
+    "Usage: pairwick [FOLDER]...\n"
+    "Find duplicate files and remove the copies you do not need.\n"
+    "Each FOLDER is added to the search list; the search starts when you press Start.\n"
+    "\n"
+    "  -h, --help     show this help and exit\n"
+    "      --version  show the version and exit\n";
+
+constexpr char VersionText[] = "pairwick " PW_VERSION "\n";
+
 } // namespace
 
 QList<QByteArray> CommandLineArguments(int argc, const char* const* argv)
@@ -51,29 +61,14 @@ TCommandLine ParseCommandLine(const QList<QByteArray>& arguments)
     return commandLine;
 }
 
-QString HelpText()
-{
-    return QStringLiteral("Usage: pairwick [FOLDER]...\n"
-                          "Find duplicate files and remove the copies you do not need.\n"
-                          "Each FOLDER is added to the search list; the search starts when you press Start.\n"
-                          "\n"
-                          "  -h, --help     show this help and exit\n"
-                          "      --version  show the version and exit\n");
-}
-
-QString VersionText()
-{
-    return QStringLiteral("pairwick " PW_VERSION "\n");
-}
-
 int AnswerCommandLine(const TCommandLine& commandLine, std::FILE* out, std::FILE* errors)
 {
     switch (commandLine.Request) {
     case TCommandLine::TRequest::Help:
-        Print(out, HelpText().toUtf8());
+        Print(out, HelpText);
         return 0;
     case TCommandLine::TRequest::Version:
-        Print(out, VersionText().toUtf8());
+        Print(out, VersionText);
         return 0;
     case TCommandLine::TRequest::BadOption:
         Print(errors, "pairwick: unknown option '" + commandLine.BadOption +

@@ -32,12 +32,8 @@ QList<QByteArray> CommandLineArguments(int argc, const char* const* argv);
 
 TCommandLine ParseCommandLine(const QList<QByteArray>& arguments);
 
-QString HelpText();
-// "pairwick" and the version the status bar shows.
-QString VersionText();
-
-// Answers a request other than Run: help and version on `out` with exit code 0, an unknown option
-// on `errors` with exit code 2. Returns the exit code.
+// Answers a request other than Run: help, or "pairwick" and the version the status bar shows, on
+// `out` with exit code 0; an unknown option on `errors` with exit code 2. Returns the exit code.
 int AnswerCommandLine(const TCommandLine& commandLine, std::FILE* out, std::FILE* errors);
 
 // Adds each path to the window's search list in order, written as the folder tree writes it, as
