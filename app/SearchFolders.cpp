@@ -52,9 +52,13 @@ void TMainForm::AddDirButtonClick()
     const QTreeWidgetItem* node = TreeView1->selectedItems().value(0);
     if (node == nullptr)
         return;
-    const QString path = NodePath(node);
-    if (!path.isEmpty())
-        DirectoriesListBox->addItem(path);
+    AddSearchFolder(NodePath(node));
+}
+
+void TMainForm::AddSearchFolder(const QString& folderPath)
+{
+    if (!folderPath.isEmpty())
+        DirectoriesListBox->addItem(folderPath);
 }
 
 void TMainForm::RemoveDirButtonClick()

@@ -1,3 +1,5 @@
+#include "app/CommandLine.h"
+#include "app/DesktopIdentity.h"
 #include "app/EventPump.h"
 #include "app/MessageBoxes.h"
 #include "app/VarneMain.h"
@@ -5,14 +7,23 @@
 
 #include <QApplication>
 
+#include <cstdio>
 #include <exception>
 #include <memory>
 
 int main(int argc, char** argv)
 {
+    // Help and the version are answered before the window system is reached: they need no display.
+    if (const TCommandLine early = ParseCommandLine(CommandLineArguments(argc, argv));
+        early.Request == TCommandLine::TRequest::Help || early.Request == TCommandLine::TRequest::Version)
+        return AnswerCommandLine(early, stdout, stderr);
+
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Pairwick"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Pairwick"));
+    SetDesktopIdentity();
+    // Read again now that Qt has taken its own options (-style, -platform, ...) out of argv.
+    const TCommandLine commandLine = ParseCommandLine(CommandLineArguments(argc, argv));
+    if (commandLine.Request != TCommandLine::TRequest::Run)
+        return AnswerCommandLine(commandLine, stdout, stderr);
     // The comparison keeps a handle of every folder it reads from.
     plat::RaiseOpenFileLimit();
 
@@ -23,6 +34,7 @@ int main(int argc, char** argv)
         ShowMessageBox(TMessageKind::Error, QString::fromLocal8Bit(error.what()));
         return 1;
     }
+    AddCommandLineFolders(*mainForm, commandLine.Folders, stderr);
     InstallEventPump();
     mainForm->show();
     const int exitCode = QApplication::exec();

@@ -4,6 +4,7 @@
 #include "app/ButtonGlyphs.h"
 #include "app/FolderTree.h"
 #include "app/ImageLists.h"
+#include "app/ProgramInfo.h"
 #include "core/DuplicateTypes.h"
 #include "core/FileLists.h"
 #include "platform/Clock.h"
@@ -47,7 +48,7 @@ struct TStatusPanelLayout
 };
 
 constexpr TStatusPanelLayout StatusPanelLayout[TMainForm::StatusPanelCount] = {
-    {100, Qt::AlignLeft, " Version: 1.4.4.0"},
+    {100, Qt::AlignLeft, " Version: " PW_VERSION},
     {80, Qt::AlignHCenter, "00:00:00"},
     {500, Qt::AlignLeft, " Status: Waiting"},
 };

@@ -42,6 +42,8 @@ public:
 
     // The search list and the options as they stand now.
     TSearchSettings ReadSearchSettings() const;
+    // Appends a folder path (ending with '/') to the search list; an empty path adds nothing.
+    void AddSearchFolder(const QString& folderPath);
 
     void BuildDriveTree();
 

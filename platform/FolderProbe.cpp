@@ -3,6 +3,7 @@
 #include "platform/DirListing.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -33,6 +34,28 @@ int VisitSubFolders(const QString& folder, const std::function<bool(const QStrin
     return ForEachEntry(fd, [&](const dirent& entry) {
         return !IsFolderEntry(fd, entry) || visit(QString::fromUtf8(entry.d_name));
     });
+}
+
+QString RealFolderPath(const QByteArray& path)
+{
+    if (path.isEmpty() || path.contains('\0'))
+        return {};
+    char* resolved = ::realpath(path.constData(), nullptr);
+    if (resolved == nullptr)
+        return {};
+    const QByteArray real(resolved);
+    std::free(resolved);
+    struct stat st
+    {
+    };
+    if (::stat(real.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return {};
+    QString folder = QString::fromUtf8(real);
+    if (folder.toUtf8() != real)
+        return {};
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    return folder;
 }
 
 } // namespace plat

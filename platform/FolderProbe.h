@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <functional>
@@ -12,5 +13,10 @@ namespace plat {
 // record are looked up, so a folder of many files costs no call per file. Returns 0, or the errno
 // of the call that failed.
 int VisitSubFolders(const QString& folder, const std::function<bool(const QString& name)>& visit);
+
+// The folder `path` leads to, written as the folder tree writes it: absolute, without links, "." or
+// "..", ending with exactly one '/'. A relative path starts at the working folder. Empty when the
+// path leads to no folder, or when the folder's real path is not valid UTF-8.
+QString RealFolderPath(const QByteArray& path);
 
 } // namespace plat

@@ -4,7 +4,9 @@
 set -euo pipefail
 
 packages=(g++ cmake ninja-build qt6-base-dev libjpeg62-turbo-dev libgtest-dev libgmock-dev
-          libbenchmark-dev fonts-dejavu-core)
+          libbenchmark-dev fonts-dejavu-core
+          # the Debian package (dpkg-shlibdeps, file) and the checks of what is installed
+          dpkg-dev file desktop-file-utils appstream)
 
 missing=()
 for p in "${packages[@]}"; do

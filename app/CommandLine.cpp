@@ -1,0 +1,94 @@
+#include "CommandLine.h"
+
+#include "app/ProgramInfo.h"
+#include "app/VarneMain.h"
+#include "platform/FolderProbe.h"
+
+namespace {
+
+void Print(std::FILE* stream, const QByteArray& text)
+{
+    std::fwrite(text.constData(), 1, static_cast<std::size_t>(text.size()), stream);
+    std::fflush(stream);
+}
+
+constexpr char HelpText[] =
+    "Usage: pairwick [FOLDER]...\n"
+    "Find duplicate files and remove the copies you do not need.\n"
+    "Each FOLDER is added to the search list; the search starts when you press Start.\n"
+    "\n"
+    "  -h, --help     show this help and exit\n"
+    "      --version  show the version and exit\n";
+
+constexpr char VersionText[] = "pairwick " PW_VERSION "\n";
+
+} // namespace
+
+QList<QByteArray> CommandLineArguments(int argc, const char* const* argv)
+{
+    QList<QByteArray> arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QByteArray(argv[i]));
+    return arguments;
+}
+
+TCommandLine ParseCommandLine(const QList<QByteArray>& arguments)
+{
+    TCommandLine commandLine;
+    bool help = false;
+    bool version = false;
+    bool optionsEnded = false;
+    for (const QByteArray& argument : arguments) {
+        // "-" alone is no option: like any other name, it is a folder or nothing.
+        if (optionsEnded || !argument.startsWith('-') || argument == "-") {
+            commandLine.Folders.append(argument);
+        } else if (argument == "--") {
+            optionsEnded = true;
+        } else if (argument == "-h" || argument == "--help") {
+            help = true;
+        } else if (argument == "--version") {
+            version = true;
+        } else if (commandLine.BadOption.isNull()) {
+            commandLine.BadOption = argument;
+        }
+    }
+    if (help)
+        commandLine.Request = TCommandLine::TRequest::Help;
+    else if (version)
+        commandLine.Request = TCommandLine::TRequest::Version;
+    else if (!commandLine.BadOption.isNull())
+        commandLine.Request = TCommandLine::TRequest::BadOption;
+    return commandLine;
+}
+
+int AnswerCommandLine(const TCommandLine& commandLine, std::FILE* out, std::FILE* errors)
+{
+    switch (commandLine.Request) {
+    case TCommandLine::TRequest::Help:
+        Print(out, HelpText);
+        return 0;
+    case TCommandLine::TRequest::Version:
+        Print(out, VersionText);
+        return 0;
+    case TCommandLine::TRequest::BadOption:
+        Print(errors, "pairwick: unknown option '" + commandLine.BadOption +
+                          "'\nTry 'pairwick --help' for more information.\n");
+        return 2;
+    case TCommandLine::TRequest::Run:
+        break;
+    }
+    return 0;
+}
+
+void AddCommandLineFolders(TMainForm& window, const QList<QByteArray>& paths, std::FILE* errors)
+{
+    for (const QByteArray& path : paths) {
+        const QString folder = plat::RealFolderPath(path);
+        if (!folder.isEmpty())
+            window.AddSearchFolder(folder);
+        else if (QString::fromUtf8(path).toUtf8() != path)
+            Print(errors, "pairwick: " + path + ": name is not valid UTF-8, ignored\n");
+        else
+            Print(errors, "pairwick: " + path + ": not a folder, ignored\n");
+    }
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <cstdio>
+
+class TMainForm;
+
+// What the program is asked on its command line: "-h"/"--help" and "--version" anywhere before a
+// "--", and folders for the search list. Help wins over the version, both over an unknown option.
+struct TCommandLine
+{
+    enum class TRequest
+    {
+        Run,
+        Help,
+        Version,
+        BadOption
+    };
+
+    TRequest Request = TRequest::Run;
+    // The arguments that are not options, byte for byte, in the order given.
+    QList<QByteArray> Folders;
+    // For BadOption: the first option the program does not know.
+    QByteArray BadOption;
+};
+
+// The arguments after the program's name.
+QList<QByteArray> CommandLineArguments(int argc, const char* const* argv);
+
+TCommandLine ParseCommandLine(const QList<QByteArray>& arguments);
+
+// Answers a request other than Run: help, or "pairwick" and the version the status bar shows, on
+// `out` with exit code 0; an unknown option on `errors` with exit code 2. Returns the exit code.
+int AnswerCommandLine(const TCommandLine& commandLine, std::FILE* out, std::FILE* errors);
+
+// Adds each path to the window's search list in order, written as the folder tree writes it, as
+// the Add button adds a folder. A path that leads to no folder is left out with one line on
+// `errors`.
+void AddCommandLineFolders(TMainForm& window, const QList<QByteArray>& paths, std::FILE* errors);
