@@ -5,8 +5,8 @@
 // By default it runs the search engine alone. With --window it runs the same search through a real
 // main window on the offscreen platform (Start clicked, message boxes answered OK), so the cost of
 // the window and its event processing can be measured against the engine; it then also reports the
-// longest stretch without event processing and, with --stop-after, how quickly a Stop click ends
-// the search.
+// longest stretch without event processing and, with --stop-after or --close-after, how quickly a
+// Stop click or a close of the window ends the search.
 
 #include "app/EventPump.h"
 #include "app/MessageBoxes.h"
@@ -52,14 +52,15 @@ struct TOptions
 {
     TSearchSettings Settings;
     bool Window = false;
-    int StopAfterMs = -1;
+    int StopAfterMs = -1;  // a Stop click this long after Start
+    int CloseAfterMs = -1; // a close of the window this long after Start
 };
 
 int Usage()
 {
-    std::fprintf(stderr,
-                 "usage: pairwick-bench [--window [--stop-after MS]] [--mask M] [--min-size N{B,KB,MB}] "
-                 "[--no-skip-zero] [--no-protect] FOLDER...\n");
+    std::fprintf(stderr, "usage: pairwick-bench [--window [--stop-after MS | --close-after MS]] [--mask M] "
+                         "[--min-size N{B,KB,MB}] "
+                         "[--no-skip-zero] [--no-protect] FOLDER...\n");
     return 2;
 }
 
@@ -90,6 +91,8 @@ std::optional<TOptions> ParseArguments(const QStringList& args)
             options.Window = true;
         else if (arg == QLatin1String("--stop-after") && hasValue)
             options.StopAfterMs = args[++i].toInt();
+        else if (arg == QLatin1String("--close-after") && hasValue)
+            options.CloseAfterMs = args[++i].toInt();
         else if (arg == QLatin1String("--mask") && hasValue)
             settings.Mask = args[++i];
         else if (arg == QLatin1String("--min-size") && hasValue) {
@@ -167,9 +170,9 @@ void SetUpWindow(TMainForm& form, const TSearchSettings& settings)
 
 int RunWindow(const TOptions& options)
 {
-    TMainForm form;
-    SetUpWindow(form, options.Settings);
-    form.show();
+    auto form = std::make_unique<TMainForm>();
+    SetUpWindow(*form, options.Settings);
+    form->show();
     QString report;
     SetMessageBoxHook([&](const TMessageBoxRequest& request) {
         report = request.Text;
@@ -190,27 +193,27 @@ int RunWindow(const TOptions& options)
         lastPumpEnd = TClock::now();
     }));
 
-    auto* startButton = form.findChild<QAbstractButton*>(QStringLiteral("StartButton"));
-    // Written by the stopper thread before it posts the click, read on this thread after it.
-    std::atomic<TClock::rep> stopPostedAt{0};
-    std::optional<TClock::time_point> stopHandled;
-    QObject::connect(startButton, &QAbstractButton::clicked, &form, [&] {
-        if (stopPostedAt.load() != 0 && !stopHandled)
-            stopHandled = TClock::now();
-    });
-    std::thread stopper;
-    if (options.StopAfterMs >= 0)
-        stopper = std::thread([&] {
-            std::this_thread::sleep_for(std::chrono::milliseconds(options.StopAfterMs));
-            stopPostedAt.store(TClock::now().time_since_epoch().count());
-            QMetaObject::invokeMethod(startButton, &QAbstractButton::click, Qt::QueuedConnection);
+    auto* startButton = form->findChild<QAbstractButton*>(QStringLiteral("StartButton"));
+    const bool closing = options.CloseAfterMs >= 0;
+    const int requestAfterMs = closing ? options.CloseAfterMs : options.StopAfterMs;
+    // Written by the requesting thread before it posts, read on this thread after it.
+    std::atomic<TClock::rep> requestPostedAt{0};
+    std::thread requester;
+    if (requestAfterMs >= 0)
+        requester = std::thread([&, target = form.get()] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(requestAfterMs));
+            requestPostedAt.store(TClock::now().time_since_epoch().count());
+            if (closing)
+                QMetaObject::invokeMethod(target, &QWidget::close, Qt::QueuedConnection);
+            else
+                QMetaObject::invokeMethod(startButton, &QAbstractButton::click, Qt::QueuedConnection);
         });
 
     const auto start = TClock::now();
     startButton->click();
     const auto end = TClock::now();
-    if (stopper.joinable())
-        stopper.join();
+    if (requester.joinable())
+        requester.join();
     plat::SetPumpHook({});
     SetMessageBoxHook({});
 
@@ -222,12 +225,14 @@ int RunWindow(const TOptions& options)
                  qPrintable(QString::number(FileCount + 1)), groups, ResultCount + 1 - groups,
                  static_cast<unsigned long long>(plat::TFileReader::TotalBytesRead()),
                  Milliseconds(end - start), pumps, Milliseconds(longestGap));
-    if (stopPostedAt.load() != 0) {
-        const TClock::time_point stopPosted{TClock::duration(stopPostedAt.load())};
+    if (requestPostedAt.load() != 0) {
+        const TClock::time_point posted{TClock::duration(requestPostedAt.load())};
+        form.reset();
         std::fprintf(
-            stderr, "stop: click posted after %.0f ms, handled %.1f ms later, search ended %.1f ms later\n",
-            Milliseconds(stopPosted - start), stopHandled ? Milliseconds(*stopHandled - stopPosted) : -1.0,
-            stopHandled ? Milliseconds(end - *stopHandled) : -1.0);
+            stderr,
+            "%s posted after %.0f ms; the search ended %.1f ms later, the window was gone %.1f ms later\n",
+            closing ? "close" : "stop", Milliseconds(posted - start), Milliseconds(end - posted),
+            Milliseconds(TClock::now() - posted));
     }
     std::fprintf(stderr, "report: %s\n",
                  qPrintable(QString(report).replace(QLatin1String("\n\r"), QLatin1String(" | "))));
