@@ -1,5 +1,7 @@
 #include "platform/DirListing.h"
 #include "platform/FileAccess.h"
+#include "platform/FileNames.h"
+#include "platform/FolderProbe.h"
 #include "tests/support/TempTree.h"
 
 #include <gtest/gtest.h>
@@ -109,6 +111,49 @@ TEST(FileAccess, ExistenceAndReachability)
     EXPECT_TRUE(plat::CurrentDirectory().endsWith('/'));
     EXPECT_EQ(plat::WithTrailingSeparator("/a"), "/a/");
     EXPECT_EQ(plat::WithTrailingSeparator("/a/"), "/a/");
+}
+
+} // namespace
+
+namespace {
+
+TEST(FileNames, NamesDecodeOnlyWhenTheyEncodeBackToTheirBytes)
+{
+    QString name;
+    EXPECT_TRUE(plat::DecodeFileName("plain.txt", name));
+    EXPECT_EQ(name, "plain.txt");
+    EXPECT_TRUE(plat::DecodeFileName("\xEF\xBB\xBFX", name));
+    EXPECT_EQ(name, QString(QChar(0xFEFF)) + "X"); // a leading byte order mark is kept
+    EXPECT_TRUE(plat::DecodeFileName("R\xC3\xA9sum\xC3\xA9", name));
+    EXPECT_EQ(name, QString::fromUtf8("Résumé"));
+    EXPECT_FALSE(plat::DecodeFileName("bad\xff", name));
+    EXPECT_FALSE(plat::DecodeFileName("\xED\xA0\x80surrogate", name));
+    EXPECT_FALSE(plat::DecodeFileName("\xC0\xAFoverlong", name));
+
+    // A file and its twin name with a byte order mark in front are two files, read as such.
+    TTempTree tree;
+    tree.File("X", "plain");
+    tree.File(QString(QChar(0xFEFF)) + "X", "marked");
+    tree.Folder(QString(QChar(0xFEFF)) + "D");
+    plat::TFolderListing listing;
+    ASSERT_EQ(plat::ReadFolder(tree.Root(), true, listing), 0);
+    QStringList names = Names(listing);
+    ASSERT_EQ(names.size(), 5);
+    for (const QString& entry : names.mid(2)) {
+        plat::TFileReader reader;
+        if (Find(listing, entry)->Kind != plat::TEntryKind::File)
+            continue;
+        ASSERT_EQ(reader.Open(tree.Path(entry)), 0) << entry.toStdString();
+        char bytes[16] = {};
+        const ssize_t n = reader.ReadFull(bytes, sizeof bytes);
+        EXPECT_EQ(QByteArray(bytes, n), entry == "X" ? "plain" : "marked");
+    }
+    QStringList folders;
+    plat::VisitSubFolders(tree.Root(), [&](const QString& folder) {
+        folders << folder;
+        return true;
+    });
+    EXPECT_TRUE(folders.contains(QString(QChar(0xFEFF)) + "D"));
 }
 
 } // namespace
