@@ -3,8 +3,8 @@
 # Usage: tools/deps.sh [--with-benchmark]
 set -euo pipefail
 
-packages=(g++ cmake ninja-build qt6-base-dev libjpeg62-turbo-dev libgtest-dev libgmock-dev
-          libbenchmark-dev fonts-dejavu-core)
+packages=(g++ cmake ninja-build pkg-config qt6-base-dev libjpeg62-turbo-dev libxxhash-dev libgtest-dev
+          libgmock-dev libbenchmark-dev fonts-dejavu-core)
 
 missing=()
 for p in "${packages[@]}"; do
