@@ -62,7 +62,9 @@ TReadOutcome ReadInRounds(std::vector<TSlot>& readers, std::vector<std::vector<s
                 }
                 if (wantSums) {
                     UpdateCrc32(slot.Block.get(), static_cast<uint16_t>(slot.Filled), slot.Crc);
-                    XXH3_64bits_update(slot.Hash.get(), slot.Block.get(), static_cast<size_t>(slot.Filled));
+                    if (slot.Hash)
+                        XXH3_64bits_update(slot.Hash.get(), slot.Block.get(),
+                                           static_cast<size_t>(slot.Filled));
                 }
                 alive.push_back(s);
             }
@@ -155,10 +157,13 @@ void OpenBatch(std::vector<TContentMember>& members, size_t& next, TRecordFolder
         if (error != 0)
             continue;
         slot.Block = NewBlock();
-        slot.Hash.reset(XXH3_createState());
-        if (!slot.Hash)
-            throw std::bad_alloc();
-        XXH3_64bits_reset(slot.Hash.get());
+        // Only a set read in several batches compares files of different batches.
+        if (members.size() > BatchSize) {
+            slot.Hash.reset(XXH3_createState());
+            if (!slot.Hash)
+                throw std::bad_alloc();
+            XXH3_64bits_reset(slot.Hash.get());
+        }
         readers.push_back(std::move(slot));
     }
 }
@@ -186,7 +191,8 @@ TReadOutcome ReadSetSideBySide(std::vector<TContentMember>& members, TRecordFold
 
         std::vector<std::pair<uint32_t, uint64_t>> sums(readers.size());
         for (size_t s = 0; s < readers.size(); ++s) {
-            sums[s] = {readers[s].Crc ^ 0xFFFFFFFFu, XXH3_64bits_digest(readers[s].Hash.get())};
+            const TSlot& slot = readers[s];
+            sums[s] = {slot.Crc ^ 0xFFFFFFFFu, slot.Hash ? XXH3_64bits_digest(slot.Hash.get()) : 0};
             readers[s].File.Close(); // the descriptors go back before any file of another batch opens
         }
         for (const std::vector<size_t>& part : parts) {

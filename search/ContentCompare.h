@@ -26,10 +26,10 @@ enum class TReadOutcome
 // Each file is reached through `folders`, so a file that is no longer the one the scan saw is
 // unreadable. Files are read in batches: twins in different batches are found through their CRC-32
 // and a 64-bit hash of their bytes, then confirmed byte for byte (equal checksums alone are no
-// proof; the hash spares comparing files whose CRC-32 merely collides). New class numbers are
-// taken from `nextClass`. After each round of blocks the window is pumped and StopFlag checked; a
-// stop ends the reading at once (the members' results are then incomplete). A process out of
-// descriptors reads fewer files at once; when not even one file can be opened it throws
-// std::runtime_error rather than call the files unreadable.
+// proof; the hash, computed for sets larger than one batch, spares comparing files whose CRC-32
+// merely collides). New class numbers are taken from `nextClass`. After each round of blocks the
+// window is pumped and StopFlag checked; a stop ends the reading at once (the members' results are
+// then incomplete). A process out of descriptors reads fewer files at once; when not even one file
+// can be opened it throws std::runtime_error rather than call the files unreadable.
 TReadOutcome ReadSetSideBySide(std::vector<TContentMember>& members, TRecordFolders& folders,
                                uint32_t& nextClass);

@@ -166,13 +166,6 @@ TEST_F(FileLists, AFullNamePoolFailsTheSearchInsteadOfWrapping)
         indexes.insert(ref.Index);
     }
     EXPECT_EQ(indexes.size(), added.size());
-    // Every path entry carries its folder's identity and where its search folder ends.
-    ReserveScanLists();
-    AppendPath(QStringLiteral("/data/sub/"), TFolderInfo{77, 5, 6});
-    TrimScanLists();
-    ASSERT_EQ(PathInfo.Used(), 1);
-    EXPECT_EQ(PathInfo[0].Inode, 77u);
-    EXPECT_EQ(PathInfo[0].RootLength, 6);
 }
 
 TEST_F(FileLists, ResetPutsEverythingBackToStartUp)

@@ -215,8 +215,8 @@ TEST_F(FolderScan, NamesKeepEveryByteAndEachFileIsTakenOnce)
     // no file of the user's.
     tree.File("z-mounted-on", "xxxxx");
     tree.File("kernel", "");
-    TTestMount sameFile(TTestMount::Bind, tree.Path("X"), tree.Path("z-mounted-on"));
-    TTestMount kernelFile(TTestMount::Bind, QStringLiteral("/proc/version"), tree.Path("kernel"));
+    TTestMount sameFile(tree.Path("X"), tree.Path("z-mounted-on"));
+    TTestMount kernelFile(QStringLiteral("/proc/version"), tree.Path("kernel"));
     if (!sameFile.Ok() || !kernelFile.Ok())
         GTEST_SKIP() << "mounting is refused here";
     settings.ExcludeZero = false;
@@ -253,7 +253,7 @@ TEST_F(FolderScan, ProtectionFollowsTheCanonicalPathAndTheMountTable)
 
     // A protected folder mounted elsewhere is protected there too.
     tree.Folder("data/view");
-    TTestMount view(TTestMount::Bind, tree.Path("sys/share"), tree.Path("data/view"));
+    TTestMount view(tree.Path("sys/share"), tree.Path("data/view"));
     if (view.Ok()) {
         settings.Folders = {tree.Path("data/")};
         EXPECT_EQ(Scan(), (QStringList{"data/c"}));
@@ -276,11 +276,11 @@ TEST_F(FolderScan, NestedEntriesTheOuterWalkNeverEntersAreScannedAfterAll)
 
     // A disk mounted below a tree that is never entered (as /run/media below "/").
     tree.Folder("run");
-    TTestMount runtime(TTestMount::Tmpfs, QString(), tree.Path("run"));
+    TTestMount runtime(QString(), tree.Path("run"));
     if (!runtime.Ok())
         GTEST_SKIP() << "mounting is refused here";
     tree.Folder("run/media");
-    TTestMount disk(TTestMount::Tmpfs, QString(), tree.Path("run/media"));
+    TTestMount disk(QString(), tree.Path("run/media"));
     ASSERT_TRUE(disk.Ok());
     tree.File("run/media/4", "4");
     struct stat st

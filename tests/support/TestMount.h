@@ -3,24 +3,30 @@
 #include <QByteArray>
 #include <QString>
 
+#include <sys/mount.h>
+
 // A mount made for one test and removed with it (lazily, so a busy mount cannot stay behind).
 // Mounting needs privileges: where it is refused, Ok() is false and the test skips.
 class TTestMount
 {
 public:
-    enum TKind
+    // `source` shown at `target` (a folder on a folder, a file on a file); no source: a tmpfs.
+    TTestMount(const QString& source, const QString& target) : m_target(target.toUtf8())
     {
-        Bind,  // `source` shown at `target` (a folder on a folder, a file on a file)
-        Tmpfs, // an empty RAM file system at `target`
-    };
-    TTestMount(TKind kind, const QString& source, const QString& target);
-    ~TTestMount();
+        m_ok = (source.isEmpty() ? ::mount("pairwick-test", m_target.constData(), "tmpfs", 0, nullptr)
+                                 : ::mount(source.toUtf8().constData(), m_target.constData(), nullptr,
+                                           MS_BIND, nullptr)) == 0;
+    }
+    ~TTestMount()
+    {
+        if (m_ok)
+            ::umount2(m_target.constData(), MNT_DETACH);
+    }
     TTestMount(const TTestMount&) = delete;
     TTestMount& operator=(const TTestMount&) = delete;
-
-    bool Ok() const { return m_mounted; }
+    bool Ok() const { return m_ok; }
 
 private:
     QByteArray m_target;
-    bool m_mounted = false;
+    bool m_ok = false;
 };
