@@ -55,6 +55,9 @@ TNameRef TNamePool::Add(QStringView name)
     // Two bytes of header: the length and whether the characters are one byte or two.
     const uint32_t needed = 2 + length * (narrow ? 1 : 2);
     if (m_used + needed > ChunkBytes) {
+        if (m_chunks.size() >= m_maxChunks)
+            throw std::runtime_error("Too many file names for one search: their text exceeds the 4 GiB "
+                                     "this program can hold. Search fewer folders at once.");
         m_chunks.push_back(std::make_unique_for_overwrite<uint8_t[]>(ChunkBytes));
         // Offset 0 of the first chunk stays unused: index 0 is the empty name.
         m_used = m_chunks.size() == 1 ? 1 : 0;

@@ -22,24 +22,37 @@ struct TNameRef
 };
 
 // One file. Sizes are full 64-bit values; the name lives in the search's name pool, which keeps
-// the record at 40 bytes and lets records be copied freely.
+// the record small and lets records be copied freely. Device, inode, size and the full-resolution
+// modification time tell whether a file met later is still the one the scan saw.
 struct TFileInfoType
 {
-    uint64_t Size = 0;         // bytes; always compared unsigned
-    int32_t Time = 0;          // last write, packed DOS local date and time; compared signed
-    int32_t Attr = 0;          // read-only 0x01, hidden 0x02, system 0x04, archive 0x20
-    uint32_t Crc = 0;          // first-block or whole-file CRC-32 once the comparison has read the file
-    TNameRef Name;             // name with extension, no folder part
-    int32_t PathIndex = 0;     // the folder, an index into PathList
-    int32_t Group = 0;         // duplicate group number in ResultList, 0 in FileList
-    uint32_t ContentClass = 0; // working field of the comparison: equal values, equal bytes
-    uint8_t Checked = 0;       // marked for an action
-    uint8_t Removed = 0;       // deleted or moved; can no longer be marked
-    uint8_t Candidate = 0;     // takes part in the whole-file test
-    uint8_t Unreadable = 0;    // working flag of the comparison: the file could not be read
+    uint64_t Size = 0;      // bytes; always compared unsigned
+    uint64_t Inode = 0;     // with Device, the file's identity when the scan saw it
+    int64_t ModifiedNs = 0; // last write in nanoseconds since 1970, as the scan saw it
+    int32_t Time = 0;       // last write, packed DOS local date and time; compared signed
+    int32_t Attr = 0;       // read-only 0x01, hidden 0x02, system 0x04, archive 0x20
+    uint32_t Crc = 0;       // first-block or whole-file CRC-32 once the comparison has read the file
+    TNameRef Name;          // name with extension, no folder part
+    int32_t PathIndex = 0;  // the folder, an index into PathList
+    int32_t Group = 0;      // duplicate group number in ResultList, 0 in FileList
+    uint32_t Device = 0;    // st_dev of the file; the kernel's device numbers fit in 32 bits
+    uint8_t Checked = 0;    // marked for an action
+    uint8_t Removed = 0;    // deleted or moved; can no longer be marked
+    uint8_t Candidate = 0;  // takes part in the whole-file test
+    uint8_t Unreadable = 0; // working flag of the comparison: the file could not be read
 };
-static_assert(sizeof(TFileInfoType) == 40, "records are kept compact: hundreds of thousands are held");
+static_assert(sizeof(TFileInfoType) == 56, "records are kept compact: hundreds of thousands are held");
 static_assert(std::is_trivially_copyable_v<TFileInfoType>);
+
+// What a PathList entry needs beside its text so that its folder can be reached again exactly:
+// where its search folder ends in the text, and the folder's identity when the scan listed it.
+struct TFolderInfo
+{
+    uint64_t Inode = 0;
+    uint32_t Device = 0;
+    int32_t RootLength = 0; // the entry's first RootLength characters are its search folder
+};
+static_assert(std::is_trivially_copyable_v<TFolderInfo>);
 
 // Asks the processor to bring the line at `address` into the cache. The empty asm marks the call
 // as doing something: GCC 12's mod/ref analysis otherwise judges a function that only prefetches
@@ -51,14 +64,22 @@ inline void PrefetchLine(const void* address)
 }
 
 // The names of one search. Names are appended and never change, so a TNameRef stays valid until
-// the pool is cleared together with PathList. A name whose characters all fit in one byte (most
-// names) is kept as Latin-1, any other as UTF-16: hundreds of thousands of names stay small.
+// the pool is cleared together with PathList; every Add gives a new reference. A name whose
+// characters all fit in one byte (most names) is kept as Latin-1, any other as UTF-16: hundreds
+// of thousands of names stay small.
 class TNamePool
 {
 public:
     // Room for the longest name as UTF-16 (a name has at most 255 bytes).
     using TBuffer = std::array<char16_t, 512>;
+    // A reference has 32 bits: the chunk in the high bits, the offset in the low ones.
+    static constexpr uint32_t MaxChunks = 4096;
 
+    // `maxChunks` below MaxChunks lets tests reach the limit with little memory.
+    explicit TNamePool(uint32_t maxChunks = MaxChunks) : m_maxChunks(std::min(maxChunks, MaxChunks)) {}
+
+    // Throws std::runtime_error when the pool is full (4 GiB of names): a reference beyond that
+    // would wrap round and name another file.
     TNameRef Add(QStringView name);
     // The name, widened into `buffer` when needed; valid as long as the buffer and the pool.
     QStringView View(TNameRef ref, TBuffer& buffer) const;
@@ -79,6 +100,7 @@ private:
     static constexpr size_t MaxLength = std::tuple_size_v<TBuffer>;
     std::vector<std::unique_ptr<uint8_t[]>> m_chunks;
     uint32_t m_used = ChunkBytes; // bytes used in the last chunk; full means "start a new one"
+    uint32_t m_maxChunks;
 };
 
 namespace detail {
@@ -188,6 +210,7 @@ private:
 
 using TFileList = TGrowList<TFileInfoType>;
 using TStringArr = TGrowList<QString>;
+using TFolderInfoList = TGrowList<TFolderInfo>;
 
 // One row of the result list: which ResultList record it shows and its band value.
 struct TSortEntry

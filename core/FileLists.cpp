@@ -6,6 +6,7 @@
 
 TFileList FileList;
 TStringArr PathList;
+TFolderInfoList PathInfo;
 TFileList ResultList;
 TSortList SortList;
 TNamePool NamePool;
@@ -56,6 +57,7 @@ void ReleaseSearchLists()
     TSortList().swap(SortList);
     FileList.Clear();
     PathList.Clear();
+    PathInfo.Clear();
     NamePool.Clear();
     FileCount = PathCount = ResultCount = -1;
     FileCapacity = PathCapacity = ResultCapacity = 0;
@@ -68,6 +70,7 @@ void ReserveScanLists()
     const int32_t length = ReserveWithFallback([](int32_t n) {
         FileList.SetLength(n);
         PathList.SetLength(n);
+        PathInfo.SetLength(n);
     });
     FileCapacity = PathCapacity = length;
 }
@@ -84,6 +87,7 @@ void TrimScanLists()
     PathCapacity = PathCount + 1;
     FileCapacity = FileCount + 1;
     PathList.SetLength(PathCapacity);
+    PathInfo.SetLength(PathCapacity);
     FileList.SetLength(FileCapacity);
 }
 
@@ -106,10 +110,10 @@ namespace {
 
 // The growth rule after a write at `index`: the fixed steps from 510,000 on, and a step whenever
 // the next write would otherwise have no slot (after a reduced reservation).
-template <class TList> void GrowAfterWrite(TList& list, int32_t& capacity, int32_t index)
+template <class... TList> void GrowAfterWrite(int32_t& capacity, int32_t index, TList&... lists)
 {
     if ((index >= GrowthStart && index % GrowthStep == 0) || index + 1 >= capacity) {
-        list.SetLength(capacity + GrowthStep);
+        (lists.SetLength(capacity + GrowthStep), ...);
         capacity += GrowthStep;
     }
 }
@@ -120,14 +124,18 @@ void AppendFile(const TFileInfoType& record)
 {
     FileList.Put(FileCount + 1, record);
     ++FileCount;
-    GrowAfterWrite(FileList, FileCapacity, FileCount);
+    GrowAfterWrite(FileCapacity, FileCount, FileList);
 }
 
-void AppendPath(const QString& folder)
+void AppendPath(const QString& folder, const TFolderInfo& info)
 {
+    // PathInfo follows PathList slot for slot; a caller that reserved only PathList gets it here.
+    if (PathInfo.Length() < PathList.Length())
+        PathInfo.SetLength(PathList.Length());
     PathList.Put(PathCount + 1, folder);
+    PathInfo.Put(PathCount + 1, info);
     ++PathCount;
-    GrowAfterWrite(PathList, PathCapacity, PathCount);
+    GrowAfterWrite(PathCapacity, PathCount, PathList, PathInfo);
 }
 
 void GrowResultList()

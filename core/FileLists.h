@@ -12,11 +12,12 @@
 // user-interface thread; handlers that run inside a pump of a search must not append to, cut
 // or release a list.
 
-extern TFileList FileList;   // every file the scan accepted (start of a search .. end of comparison)
-extern TStringArr PathList;  // the folders holding them, each ending with '/'
-extern TFileList ResultList; // every file with at least one twin, in numbered groups
-extern TSortList SortList;   // display order of ResultList
-extern TNamePool NamePool;   // the names of FileList and ResultList; lives as long as PathList
+extern TFileList FileList;       // every file the scan accepted (start of a search .. end of comparison)
+extern TStringArr PathList;      // the folders holding them, each ending with '/'
+extern TFolderInfoList PathInfo; // beside each PathList entry: its search folder and identity
+extern TFileList ResultList;     // every file with at least one twin, in numbered groups
+extern TSortList SortList;       // display order of ResultList
+extern TNamePool NamePool;       // the names of FileList and ResultList; lives as long as PathList
 
 // Index of the last used entry, -1 when empty.
 extern int32_t FileCount;
@@ -50,7 +51,8 @@ inline constexpr int32_t GrowthStart = 510'000;
 // Returns the length that was had.
 int32_t ReserveWithFallback(const std::function<void(int32_t)>& reserve);
 
-// Releases every list of a search and the name pool: counters -1, capacities 0, byte totals 0.
+// Releases every list of a search (PathInfo and the name pool too): counters -1, capacities 0,
+// byte totals 0.
 void ReleaseSearchLists();
 // Releases the lists, then reserves FileList and PathList with the fallbacks.
 void ReserveScanLists();
@@ -65,7 +67,7 @@ void TrimResultList();
 // Appends at counter + 1 and applies the growth rule: from index 510,000 on every multiple of
 // 10,000 adds 10,000 slots, and a list never runs out of room whatever reservation was had.
 void AppendFile(const TFileInfoType& record);
-void AppendPath(const QString& folder);
+void AppendPath(const QString& folder, const TFolderInfo& info = {});
 // The display order a search leaves: ResultList order, each row banded by its record's group.
 void BuildSortList();
 // Makes room for one more ResultList record (grows by 10,000 when full).

@@ -1,6 +1,7 @@
 #include "DirListing.h"
 
 #include "DosTime.h"
+#include "FileNames.h"
 
 #include <QByteArrayView>
 
@@ -9,7 +10,9 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <limits>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace plat {
@@ -20,21 +23,24 @@ bool IsDotName(const char* name)
     return name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0));
 }
 
-void Describe(TDirEntry& entry, const struct stat& st)
+void Describe(TDirEntry& entry, const struct statx& st)
 {
-    entry.Id = {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
-    entry.Time = DosDateTime(st.st_mtim);
-    entry.Links = static_cast<uint32_t>(st.st_nlink);
+    entry.Id = {static_cast<uint64_t>(makedev(st.stx_dev_major, st.stx_dev_minor)), st.stx_ino};
+    const timespec modified{static_cast<time_t>(st.stx_mtime.tv_sec),
+                            static_cast<long>(st.stx_mtime.tv_nsec)};
+    entry.Time = DosDateTime(modified);
+    entry.ModifiedNs = ModifiedNanoseconds(st.stx_mtime.tv_sec, st.stx_mtime.tv_nsec);
+    entry.Links = st.stx_nlink;
     int32_t attr = 0;
-    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+    if ((st.stx_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
         attr |= AttrReadOnly;
     if (entry.Name.startsWith(QLatin1Char('.')))
         attr |= AttrHidden;
-    if (S_ISREG(st.st_mode)) {
+    if (S_ISREG(st.stx_mode)) {
         entry.Kind = TEntryKind::File;
-        entry.Size = static_cast<uint64_t>(st.st_size);
+        entry.Size = st.stx_size;
         attr |= AttrArchive;
-    } else if (S_ISDIR(st.st_mode)) {
+    } else if (S_ISDIR(st.stx_mode)) {
         entry.Kind = TEntryKind::Folder;
         attr |= AttrDirectory;
     } else {
@@ -44,6 +50,16 @@ void Describe(TDirEntry& entry, const struct stat& st)
 }
 
 } // namespace
+
+int64_t ModifiedNanoseconds(int64_t seconds, int64_t nanoseconds)
+{
+    constexpr int64_t limit = std::numeric_limits<int64_t>::max() / 1'000'000'000 - 1;
+    if (seconds > limit)
+        return std::numeric_limits<int64_t>::max();
+    if (seconds < -limit)
+        return std::numeric_limits<int64_t>::min();
+    return seconds * 1'000'000'000 + nanoseconds;
+}
 
 bool FolderIdentity(const QString& folder, TFileId& id)
 {
@@ -62,7 +78,7 @@ bool ListingOrder(const QString& a, const QString& b)
     return folded != 0 ? folded < 0 : a.compare(b, Qt::CaseSensitive) < 0;
 }
 
-int ForEachEntry(int fd, const std::function<bool(const dirent& entry)>& visit)
+int ForEachEntry(int fd, const std::function<bool(const dirent& entry, QString& name)>& visit)
 {
     DIR* dir = ::fdopendir(fd);
     if (!dir) {
@@ -71,6 +87,7 @@ int ForEachEntry(int fd, const std::function<bool(const dirent& entry)>& visit)
         return error;
     }
     int error = 0;
+    QString name;
     while (true) {
         errno = 0;
         const dirent* entry = ::readdir(dir);
@@ -79,7 +96,7 @@ int ForEachEntry(int fd, const std::function<bool(const dirent& entry)>& visit)
             break;
         }
         const QByteArrayView bytes(entry->d_name, qsizetype(std::strlen(entry->d_name)));
-        if (bytes.isValidUtf8() && !visit(*entry))
+        if (DecodeFileName(bytes, name) && !visit(*entry, name))
             break;
     }
     ::closedir(dir);
@@ -109,9 +126,9 @@ int ReadFolder(const QString& folder, bool followLink, TFolderListing& listing)
 
     std::vector<TDirEntry> dots;
     auto& entries = listing.Entries;
-    const int readError = ForEachEntry(fd, [&](const dirent& d) {
+    const int readError = ForEachEntry(fd, [&](const dirent& d, QString& name) {
         TDirEntry entry;
-        entry.Name = QString::fromUtf8(d.d_name);
+        entry.Name = std::move(name);
         if (IsDotName(d.d_name)) {
             entry.Kind = TEntryKind::Dot;
             entry.Attr = AttrDirectory;
@@ -120,10 +137,13 @@ int ReadFolder(const QString& folder, bool followLink, TFolderListing& listing)
         }
         // Only regular files and folders are ever used, so other types need no stat call.
         if (d.d_type == DT_REG || d.d_type == DT_DIR || d.d_type == DT_UNKNOWN) {
-            struct stat st
+            struct statx st
             {
             };
-            if (::fstatat(fd, d.d_name, &st, AT_SYMLINK_NOFOLLOW) == 0)
+            constexpr unsigned wanted =
+                STATX_TYPE | STATX_MODE | STATX_NLINK | STATX_INO | STATX_SIZE | STATX_MTIME;
+            if (::statx(fd, d.d_name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, wanted, &st) == 0 &&
+                (st.stx_mask & wanted) == wanted)
                 Describe(entry, st);
         }
         entries.push_back(std::move(entry));

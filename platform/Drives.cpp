@@ -25,30 +25,6 @@ QString SysfsRoot()
     return g_sysfsRoot ? *g_sysfsRoot : QStringLiteral("/sys");
 }
 
-bool IsRemoteFileSystem(const QString& fsType)
-{
-    static const QStringList remote = {
-        QStringLiteral("nfs"),
-        QStringLiteral("nfs4"),
-        QStringLiteral("cifs"),
-        QStringLiteral("smb3"),
-        QStringLiteral("smbfs"),
-        QStringLiteral("ncpfs"),
-        QStringLiteral("afs"),
-        QStringLiteral("ceph"),
-        QStringLiteral("glusterfs"),
-        QStringLiteral("lustre"),
-        QStringLiteral("9p"),
-        QStringLiteral("virtiofs"),
-        QStringLiteral("davfs"),
-        QStringLiteral("fuse.sshfs"),
-        QStringLiteral("fuse.rclone"),
-        QStringLiteral("fuse.s3fs"),
-        QStringLiteral("fuse.curlftpfs"),
-    };
-    return remote.contains(fsType);
-}
-
 // "//host/share" or "host:/export".
 bool IsRemoteSource(const QString& source)
 {
@@ -80,8 +56,8 @@ bool IsHiddenMount(const TMount& mount)
         return true;
     if (!MountsWholeFileSystem(mount))
         return true;
-    // The table's text could not be decoded; such a path could not be opened again.
-    return mount.MountPoint.contains(QChar::ReplacementCharacter) ||
+    // The table's text could not be decoded exactly; such a path could not be opened again.
+    return !mount.Exact || mount.MountPoint.contains(QChar::ReplacementCharacter) ||
            !mount.MountPoint.startsWith(QLatin1Char('/'));
 }
 

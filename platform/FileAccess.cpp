@@ -1,6 +1,6 @@
 #include "FileAccess.h"
 
-#include "platform/FolderHandles.h"
+#include "platform/DirListing.h"
 
 #include <QDir>
 
@@ -49,20 +49,15 @@ QString CurrentDirectory()
 
 int TFileReader::Open(const QString& path)
 {
+    return OpenAt(AT_FDCWD, path.toUtf8().constData());
+}
+
+int TFileReader::OpenAt(int folderFd, const char* name, const TFileStamp* expected)
+{
     Close();
     m_error = 0;
-    const QByteArray encoded = path.toUtf8();
     constexpr int flags = O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW;
-    int fd = -1;
-    const qsizetype slash = encoded.lastIndexOf('/');
-    TFolderHandleCache* folders = TFolderHandleCache::Active();
-    const int folder = folders != nullptr && slash >= 0
-                           ? folders->Handle(std::string_view(encoded.constData(), size_t(slash) + 1))
-                           : -1;
-    if (folder >= 0)
-        fd = ::openat(folder, encoded.constData() + slash + 1, flags);
-    else
-        fd = ::open(encoded.constData(), flags);
+    const int fd = ::openat(folderFd, name, flags);
     if (fd < 0)
         return m_error = errno;
     struct stat st
@@ -73,6 +68,13 @@ int TFileReader::Open(const QString& path)
         m_error = described ? EINVAL : errno;
         ::close(fd);
         return m_error;
+    }
+    if (expected != nullptr &&
+        (uint64_t(st.st_dev) != expected->Dev || uint64_t(st.st_ino) != expected->Ino ||
+         uint64_t(st.st_size) != expected->Size ||
+         ModifiedNanoseconds(st.st_mtim.tv_sec, st.st_mtim.tv_nsec) != expected->ModifiedNs)) {
+        ::close(fd);
+        return m_error = ESTALE;
     }
     // Read-ahead advice only pays for files of several blocks; small files are read in one call.
     if (st.st_size > 4 * 65536)

@@ -3,9 +3,11 @@
 #include <QString>
 
 #include <atomic>
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <sys/types.h>
+#include <utility>
 
 namespace plat {
 
@@ -25,6 +27,23 @@ QString CurrentDirectory();
 // Appends '/' unless the text already ends with one.
 QString WithTrailingSeparator(const QString& folder);
 
+// What identifies a file as the one a scan saw: device and inode, size, and modification time
+// in nanoseconds (see ModifiedNanoseconds).
+struct TFileStamp
+{
+    uint64_t Dev = 0;
+    uint64_t Ino = 0;
+    uint64_t Size = 0;
+    int64_t ModifiedNs = 0;
+};
+
+// The process has no descriptor left (EMFILE) or the system none (ENFILE): a state of the
+// moment, not of the file.
+inline bool IsOutOfDescriptors(int error)
+{
+    return error == EMFILE || error == ENFILE;
+}
+
 // Reads one regular file from start to end. Opening never blocks (a FIFO put in a file's place
 // is refused), never follows a link, and advises sequential reading for files of several blocks.
 class TFileReader
@@ -33,10 +52,25 @@ public:
     TFileReader() = default;
     TFileReader(const TFileReader&) = delete;
     TFileReader& operator=(const TFileReader&) = delete;
+    TFileReader(TFileReader&& other) noexcept { *this = std::move(other); }
+    TFileReader& operator=(TFileReader&& other) noexcept
+    {
+        if (this != &other) {
+            Close();
+            m_fd = std::exchange(other.m_fd, -1);
+            m_error = other.m_error;
+            m_sizeAtOpen = other.m_sizeAtOpen;
+            m_offset = other.m_offset;
+        }
+        return *this;
+    }
     ~TFileReader() { Close(); }
 
     // Returns 0, or the errno that explains why the file cannot be read (EINVAL: not a regular file).
     int Open(const QString& path);
+    // Opens `name` inside the folder open as `folderFd`. With `expected`, the file must carry
+    // that stamp: ESTALE when another file, or the same file changed, stands there now.
+    int OpenAt(int folderFd, const char* name, const TFileStamp* expected = nullptr);
     // Returns the number of bytes read (0 at the end), or -1 with Error() set.
     ssize_t Read(void* buffer, size_t count);
     // Reads until `count` bytes are in or the file ends, so blocks of different files line up even

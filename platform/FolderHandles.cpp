@@ -1,15 +1,11 @@
 #include "FolderHandles.h"
 
 #include <algorithm>
-#include <fcntl.h>
 #include <sys/resource.h>
-#include <unistd.h>
 
 namespace plat {
 
 namespace {
-
-thread_local TFolderHandleCache* t_active = nullptr;
 
 // Handles left for everything else the process opens: the files being read side by side, the
 // folders of a scan, the window system's connections.
@@ -22,50 +18,37 @@ std::size_t CapacityFromLimit()
     if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
         return MaxCachedHandles;
     if (limit.rlim_cur <= 2 * ReservedHandles)
-        return limit.rlim_cur / 4;
+        return std::max<std::size_t>(limit.rlim_cur / 4, 1);
     return std::min<std::size_t>(limit.rlim_cur - ReservedHandles, MaxCachedHandles);
 }
 
 } // namespace
 
 TFolderHandleCache::TFolderHandleCache(std::size_t capacity)
-    : m_capacity(capacity != 0 ? capacity : CapacityFromLimit()), m_previous(t_active)
+    : m_capacity(capacity != 0 ? capacity : CapacityFromLimit())
 {
-    t_active = this;
 }
 
-TFolderHandleCache::~TFolderHandleCache()
+int TFolderHandleCache::Find(int64_t key) const
 {
-    CloseAll();
-    t_active = m_previous;
+    const auto it = m_handles.find(key);
+    return it != m_handles.end() ? it->second.Get() : -1;
 }
 
-TFolderHandleCache* TFolderHandleCache::Active()
+int TFolderHandleCache::Keep(int64_t key, TUniqueFd folder)
 {
-    return t_active;
-}
-
-int TFolderHandleCache::Handle(std::string_view folder)
-{
-    if (const auto it = m_handles.find(folder); it != m_handles.end())
-        return it->second;
-    if (m_capacity == 0)
-        return -1;
-    if (m_handles.size() >= m_capacity)
-        CloseAll(); // rare: only trees of more folders than the limit allows come here
-    std::string key(folder);
-    const int fd = ::open(key.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-    // A folder that cannot be opened is not remembered: the next file there tries again.
-    if (fd >= 0)
-        m_handles.emplace(std::move(key), fd);
+    if (m_handles.size() >= m_capacity && !m_handles.contains(key))
+        Release();
+    const int fd = folder.Get();
+    m_handles.insert_or_assign(key, std::move(folder));
     return fd;
 }
 
-void TFolderHandleCache::CloseAll()
+std::size_t TFolderHandleCache::Release()
 {
-    for (const auto& [folder, fd] : m_handles)
-        ::close(fd);
+    const std::size_t count = m_handles.size();
     m_handles.clear();
+    return count;
 }
 
 void RaiseOpenFileLimit()

@@ -1,46 +1,40 @@
 #pragma once
 
+#include "platform/UniqueFd.h"
+
 #include <cstddef>
-#include <string>
-#include <string_view>
+#include <cstdint>
 #include <unordered_map>
 
 namespace plat {
 
-// While one of these is alive, file readers open their files relative to a handle of the file's
-// folder instead of by full path. A comparison opens hundreds of thousands of files in a few
-// thousand folders, in size order: resolving every component of every full path again was a
-// sixth of its time. Only the thread that creates the cache uses it; one cache at a time.
+// Folder handles kept open while many files are opened relative to them. A comparison opens
+// hundreds of thousands of files in a few thousand folders, in size order: reaching every folder
+// again for every file was a sixth of its time. The caller decides what a key stands for and
+// checks a handle before it keeps it.
 class TFolderHandleCache
 {
 public:
-    // Holds at most `capacity` folder handles; 0 chooses from the process's open-file limit.
+    // Holds at most `capacity` handles; 0 chooses from the process's open-file limit.
     explicit TFolderHandleCache(std::size_t capacity = 0);
     TFolderHandleCache(const TFolderHandleCache&) = delete;
     TFolderHandleCache& operator=(const TFolderHandleCache&) = delete;
-    ~TFolderHandleCache();
 
-    // The active cache of this thread, or nullptr.
-    static TFolderHandleCache* Active();
-
-    // A handle of `folder` (UTF-8, ending with '/'), opened on first use; -1 when the folder
-    // cannot be opened (the caller then opens by full path and gets the real error).
-    int Handle(std::string_view folder);
+    // The handle kept under `key`, or -1.
+    int Find(int64_t key) const;
+    // Keeps `folder` under `key` and returns its descriptor. When the cache is full, every handle
+    // kept so far is closed first (rare: only trees of more folders than the limit allows).
+    int Keep(int64_t key, TUniqueFd folder);
+    // Closes every handle kept and returns how many there were: a process that runs out of
+    // descriptors gives these back first.
+    std::size_t Release();
 
     std::size_t Size() const { return m_handles.size(); }
+    std::size_t Capacity() const { return m_capacity; }
 
 private:
-    struct THash
-    {
-        using is_transparent = void;
-        std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
-    };
-
-    void CloseAll();
-
-    std::unordered_map<std::string, int, THash, std::equal_to<>> m_handles;
+    std::unordered_map<int64_t, TUniqueFd> m_handles;
     std::size_t m_capacity;
-    TFolderHandleCache* m_previous;
 };
 
 // Lets this process keep as many files open as its hard limit allows (the soft limit is often

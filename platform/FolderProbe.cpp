@@ -31,9 +31,8 @@ int VisitSubFolders(const QString& folder, const std::function<bool(const QStrin
     const int fd = ::open(folder.toUtf8().constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return errno;
-    return ForEachEntry(fd, [&](const dirent& entry) {
-        return !IsFolderEntry(fd, entry) || visit(QString::fromUtf8(entry.d_name));
-    });
+    return ForEachEntry(
+        fd, [&](const dirent& entry, QString& name) { return !IsFolderEntry(fd, entry) || visit(name); });
 }
 
 QString RealFolderPath(const QByteArray& path)

@@ -1,5 +1,7 @@
 #include "Mounts.h"
 
+#include "FileNames.h"
+
 #include <QFile>
 #include <QList>
 
@@ -10,7 +12,7 @@ namespace {
 
 const QByteArray* g_testSource = nullptr;
 
-QString Unescape(const QByteArray& field)
+QByteArray UnescapeBytes(const QByteArray& field)
 {
     QByteArray out;
     out.reserve(field.size());
@@ -28,7 +30,22 @@ QString Unescape(const QByteArray& field)
         }
         out.append(c);
     }
-    return QString::fromUtf8(out);
+    return out;
+}
+
+QString Unescape(const QByteArray& field, bool* exact = nullptr)
+{
+    QString text;
+    const bool decoded = DecodeFileName(UnescapeBytes(field), text);
+    if (exact != nullptr)
+        *exact = *exact && decoded;
+    return text;
+}
+
+bool IsUnder(const QString& path, const QString& folder)
+{
+    return path == folder ||
+           path.startsWith(folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/'));
 }
 
 bool UnderAny(const QString& path, std::initializer_list<const char*> roots)
@@ -68,8 +85,9 @@ std::vector<TMount> ParseMountInfo(const QByteArray& text)
         }
         if (!okId || !okParent || !okMajor || !okMinor)
             continue;
-        mount.Root = Unescape(fields[3]);
-        mount.MountPoint = Unescape(fields[4]);
+        mount.Root = Unescape(fields[3], &mount.Exact);
+        mount.MountPoint = Unescape(fields[4], &mount.Exact);
+        mount.MountPointBytes = UnescapeBytes(fields[4]);
         mount.FsType = Unescape(fields[separator + 1]);
         mount.Source = Unescape(fields[separator + 2]);
         if (separator + 3 < fields.size())
@@ -129,6 +147,30 @@ bool IsPseudoFileSystem(const QString& fsType)
     return pseudo.contains(fsType);
 }
 
+bool IsRemoteFileSystem(const QString& fsType)
+{
+    static const QStringList remote = {
+        QStringLiteral("nfs"),
+        QStringLiteral("nfs4"),
+        QStringLiteral("cifs"),
+        QStringLiteral("smb3"),
+        QStringLiteral("smbfs"),
+        QStringLiteral("ncpfs"),
+        QStringLiteral("afs"),
+        QStringLiteral("ceph"),
+        QStringLiteral("glusterfs"),
+        QStringLiteral("lustre"),
+        QStringLiteral("9p"),
+        QStringLiteral("virtiofs"),
+        QStringLiteral("davfs"),
+        QStringLiteral("fuse.sshfs"),
+        QStringLiteral("fuse.rclone"),
+        QStringLiteral("fuse.s3fs"),
+        QStringLiteral("fuse.curlftpfs"),
+    };
+    return remote.contains(fsType);
+}
+
 bool IsSystemMountPoint(const QString& mountPoint)
 {
     if (UnderAny(mountPoint, {"/run/media"}))
@@ -150,6 +192,38 @@ std::set<uint64_t> NeverScannedDevices(const std::vector<TMount>& mounts)
         if (!IsPseudoFileSystem(mount.FsType) && !IsSystemMountPoint(mount.MountPoint))
             devices.erase(mount.Device());
     return devices;
+}
+
+QStringList MountSourcePaths(const std::vector<TMount>& mounts, const TMount& mount)
+{
+    if (mount.Root == QLatin1String("/"))
+        return {};
+    const QString root = mount.Root.endsWith(QLatin1Char('/')) ? mount.Root : mount.Root + QLatin1Char('/');
+    QStringList sources;
+    bool shownElsewhere = false;
+    for (const TMount& other : mounts) {
+        if (&other == &mount || other.Device() != mount.Device())
+            continue;
+        shownElsewhere = true;
+        if (!IsUnder(mount.Root, other.Root))
+            continue;
+        const QString below =
+            other.Root == QLatin1String("/") ? root.mid(1) : root.mid(other.Root.size() + 1);
+        const QString point = other.MountPoint.endsWith(QLatin1Char('/'))
+                                  ? other.MountPoint
+                                  : other.MountPoint + QLatin1Char('/');
+        sources << point + below;
+    }
+    if (!shownElsewhere)
+        sources << root;
+    sources.removeDuplicates();
+    return sources;
+}
+
+bool IsLocalBindMount(const TMount& mount)
+{
+    return mount.Root != QLatin1String("/") && !IsRemoteFileSystem(mount.FsType) &&
+           !mount.FsType.startsWith(QLatin1String("fuse")) && !IsPseudoFileSystem(mount.FsType);
 }
 
 } // namespace plat

@@ -12,4 +12,13 @@ QString ProgramFilesFolder();
 // with '/', and none is empty.
 QStringList ExtraSystemFolderPrefixes();
 
+// The canonical path of a folder: absolute, every link resolved, no "." or ".." and no doubled
+// '/', ending with exactly one '/'. Empty when the folder cannot be resolved or its canonical
+// path does not decode exactly.
+QString CanonicalFolder(const QString& folder);
+
+// The user's home folders, canonical and each ending with '/': HOME and the home of the user's
+// account, once each. These and everything below them are the user's, never a system folder.
+QStringList HomeFolders();
+
 } // namespace plat

@@ -2,12 +2,15 @@
 
 #include "core/FileLists.h"
 #include "core/SortProcedures.h"
-#include "platform/FolderHandles.h"
+#include "platform/DirListing.h"
 #include "platform/LocaleText.h"
 #include "platform/Pump.h"
 #include "search/ContentCompare.h"
+#include "search/RecordAccess.h"
 #include "search/crc32tab.h"
 
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -21,6 +24,7 @@ public:
 
 private:
     TReadOutcome ProcessRun(int32_t first, int32_t last);
+    void SetAsideSecondViews(int32_t first, int32_t last);
     TReadOutcome FirstBlockStage(int32_t first, int32_t last);
     TReadOutcome WholeFileStage(int32_t first, int32_t last);
     void CollectGroups(int32_t first, int32_t last);
@@ -29,8 +33,12 @@ private:
     void ShowStatistics();
 
     TSearchDisplay& m_display;
+    TRecordFolders m_folders;
     int32_t m_groups = 0;     // G: groups numbered so far
     uint32_t m_nextClass = 0; // content classes handed out
+    // The content class of each record of the run being processed, by its name reference (unique
+    // per record): the run is sorted after its files are read, so records cannot be told by place.
+    std::unordered_map<uint32_t, uint32_t> m_classes;
 };
 
 void TComparison::Run()
@@ -102,10 +110,12 @@ TReadOutcome TComparison::ProcessRun(int32_t first, int32_t last)
         }
         return TReadOutcome::Finished;
     }
+    m_classes.clear();
+    SetAsideSecondViews(first, last);
     if (FileList[first].Size <= CrcBlockSize) {
         // One block holds the whole file: a first-block checksum would read it all anyway.
         for (int32_t k = first; k <= last; ++k)
-            FileList[k].Candidate = 1;
+            FileList[k].Candidate = FileList[k].Unreadable ? 0 : 1;
     } else if (FirstBlockStage(first, last) == TReadOutcome::Stopped) {
         return TReadOutcome::Stopped;
     }
@@ -116,60 +126,90 @@ TReadOutcome TComparison::ProcessRun(int32_t first, int32_t last)
     return TReadOutcome::Finished;
 }
 
+void TComparison::SetAsideSecondViews(int32_t first, int32_t last)
+{
+    // A record with the device and inode of an earlier one names no second file (a bind mount, a
+    // link made while the scan ran): it is never read, so a file cannot be its own duplicate.
+    std::unordered_set<plat::TFileId, plat::TFileIdHash> seen;
+    for (int32_t k = first; k <= last; ++k) {
+        TFileInfoType& record = FileList[k];
+        record.Unreadable = seen.insert({record.Device, record.Inode}).second ? 0 : 1;
+    }
+}
+
 TReadOutcome TComparison::FirstBlockStage(int32_t first, int32_t last)
 {
     for (int32_t k = first; k <= last; ++k) {
         TFileInfoType& record = FileList[k];
         record.Candidate = 0;
+        if (record.Unreadable) {
+            record.Crc = 0;
+            continue;
+        }
         CurrentFile = FullPath(record);
+        plat::TFileReader file;
+        const int error = m_folders.OpenFile(record, file);
+        if (plat::IsOutOfDescriptors(error))
+            ThrowOutOfDescriptors();
         bool ok = false;
-        record.Crc = FirstBlockCrc32(CurrentFile, &ok);
+        record.Crc = error == 0 ? FirstBlockCrc32(file, &ok) : 0;
         record.Unreadable = ok ? 0 : 1;
         if (StopFlag == 1)
             return TReadOutcome::Stopped;
     }
     SortFiles(FileList, first, last, CompareCrc, 1);
-    // A candidate shares its first-block checksum with a neighbour; a file whose first block
-    // could not be read shares nothing.
-    auto twins = [](const TFileInfoType& a, const TFileInfoType& b) {
-        return a.Crc == b.Crc && !a.Unreadable && !b.Unreadable;
-    };
-    for (int32_t k = first; k <= last; ++k) {
-        const bool before = k > first && twins(FileList[k], FileList[k - 1]);
-        const bool after = k < last && twins(FileList[k], FileList[k + 1]);
-        FileList[k].Candidate = (before || after) ? 1 : 0;
+    // Candidates share their first-block checksum with another readable file. The records of one
+    // checksum stand together, with unreadable ones (checksum 0) anywhere among them.
+    int32_t k = first;
+    while (k <= last) {
+        int32_t stretchEnd = k;
+        int readable = 0;
+        for (; stretchEnd <= last && FileList[stretchEnd].Crc == FileList[k].Crc; ++stretchEnd)
+            readable += FileList[stretchEnd].Unreadable ? 0 : 1;
+        for (int32_t m = k; m < stretchEnd; ++m)
+            FileList[m].Candidate = readable >= 2 && !FileList[m].Unreadable ? 1 : 0;
+        k = stretchEnd;
     }
     return TReadOutcome::Finished;
 }
 
 TReadOutcome TComparison::WholeFileStage(int32_t first, int32_t last)
 {
-    // Candidates next to each other with the same first-block checksum form one set (for files
-    // of one block the whole run is one set); only members of a set can be twins.
+    // The candidates of one first-block checksum form one set (for files of one block the whole
+    // run is one set); only members of a set can be twins.
+    const bool oneBlock = FileList[first].Size <= CrcBlockSize;
     int32_t k = first;
     while (k <= last) {
-        if (!FileList[k].Candidate) {
-            ++k;
-            continue;
-        }
         int32_t setEnd = k;
-        while (setEnd < last && FileList[setEnd + 1].Candidate &&
-               (FileList[first].Size <= CrcBlockSize || FileList[setEnd + 1].Crc == FileList[k].Crc))
+        while (setEnd < last && (oneBlock || FileList[setEnd + 1].Crc == FileList[k].Crc))
             ++setEnd;
         std::vector<TContentMember> members;
-        members.reserve(static_cast<size_t>(setEnd - k + 1));
         for (int32_t m = k; m <= setEnd; ++m)
-            members.push_back({FullPath(FileList[m]), 0, 0});
-        if (ReadSetSideBySide(members, m_nextClass) == TReadOutcome::Stopped)
+            if (FileList[m].Candidate)
+                members.push_back({FileList[m], 0, 0});
+        if (members.size() < 2) {
+            // A file with no possible twin is not read further.
+            for (int32_t m = k; m <= setEnd; ++m)
+                FileList[m].Candidate = 0;
+            k = setEnd + 1;
+            continue;
+        }
+        if (ReadSetSideBySide(members, m_folders, m_nextClass) == TReadOutcome::Stopped)
             return TReadOutcome::Stopped;
+        size_t next = 0;
         for (int32_t m = k; m <= setEnd; ++m) {
-            const TContentMember& member = members[static_cast<size_t>(m - k)];
             TFileInfoType& record = FileList[m];
+            if (!record.Candidate)
+                continue;
+            const TContentMember& member = members[next++];
             record.Crc = member.Crc;
             record.Unreadable = member.Class == 0 ? 1 : 0;
-            record.ContentClass = member.Class;
+            m_classes[record.Name.Index] = member.Class;
         }
         k = setEnd + 1;
+        // Also when no file of the set could be opened, so no block was read and nothing pumped.
+        if (StopFlag == 1)
+            return TReadOutcome::Stopped;
     }
     return TReadOutcome::Finished;
 }
@@ -189,8 +229,9 @@ void TComparison::CollectGroups(int32_t first, int32_t last)
             const TFileInfoType& record = FileList[m];
             if (!record.Candidate || record.Unreadable)
                 continue;
+            const uint32_t recordClass = m_classes[record.Name.Index];
             auto cls = std::find_if(classes.begin(), classes.end(), [&](const std::vector<int32_t>& c) {
-                return FileList[c.front()].ContentClass == record.ContentClass;
+                return m_classes[FileList[c.front()].Name.Index] == recordClass;
             });
             if (cls == classes.end())
                 classes.push_back({m});
@@ -216,7 +257,5 @@ void TComparison::CollectGroups(int32_t first, int32_t last)
 
 void CompareFiles(TSearchDisplay& Display)
 {
-    // Files are read in size order, so their folders come round again and again.
-    plat::TFolderHandleCache folders;
     TComparison(Display).Run();
 }

@@ -3,25 +3,36 @@
 #include "core/FileLists.h"
 #include "platform/FileAccess.h"
 #include "platform/Pump.h"
+#include "search/RecordAccess.h"
 #include "search/crc32tab.h"
+
+#include <xxhash.h>
 
 #include <algorithm>
 #include <cstring>
 #include <map>
 #include <memory>
+#include <stdexcept>
+#include <utility>
 
 namespace {
 
 // How many files are open at once; the bound keeps descriptors and buffers small. A larger set
-// (all files of one small size form one) is read in batches, and twins in different batches are
-// found through their checksums and confirmed byte for byte.
+// (all files of one small size form one) is read in batches.
 constexpr size_t BatchSize = 32;
+
+struct THashStateDeleter
+{
+    void operator()(XXH3_state_t* state) const { XXH3_freeState(state); }
+};
 
 struct TSlot
 {
     size_t Member = 0;
+    QString Path; // shown while the file is read
     plat::TFileReader File;
     std::unique_ptr<uint8_t[]> Block;
+    std::unique_ptr<XXH3_state_t, THashStateDeleter> Hash;
     ssize_t Filled = 0;
     uint32_t Crc = 0xFFFFFFFFu;
 };
@@ -34,7 +45,7 @@ bool SameBlock(const TSlot& a, const TSlot& b)
 
 // Reads the readers to their ends in rounds of one block each, refining `parts` (lists of slot
 // indexes holding equal bytes so far). Slots whose read fails leave their part.
-TReadOutcome ReadInRounds(std::vector<TSlot>& readers, std::vector<std::vector<size_t>>& parts, bool wantCrc)
+TReadOutcome ReadInRounds(std::vector<TSlot>& readers, std::vector<std::vector<size_t>>& parts, bool wantSums)
 {
     std::vector<std::vector<size_t>> open = parts, finished;
     while (!open.empty()) {
@@ -43,13 +54,18 @@ TReadOutcome ReadInRounds(std::vector<TSlot>& readers, std::vector<std::vector<s
             std::vector<size_t> alive;
             for (size_t s : part) {
                 TSlot& slot = readers[s];
+                CurrentFile = slot.Path;
                 slot.Filled = slot.File.ReadFull(slot.Block.get(), CrcBlockSize);
                 if (slot.Filled < 0) {
                     slot.File.Close();
                     continue;
                 }
-                if (wantCrc)
+                if (wantSums) {
                     UpdateCrc32(slot.Block.get(), static_cast<uint16_t>(slot.Filled), slot.Crc);
+                    if (slot.Hash)
+                        XXH3_64bits_update(slot.Hash.get(), slot.Block.get(),
+                                           static_cast<size_t>(slot.Filled));
+                }
                 alive.push_back(s);
             }
             // Split by this block: each sub-part keeps the order of its members.
@@ -66,11 +82,11 @@ TReadOutcome ReadInRounds(std::vector<TSlot>& readers, std::vector<std::vector<s
             for (std::vector<size_t>& sub : split) {
                 // A part is done when its files are read to the size they had when opened (no
                 // further read that returns nothing: one system call less per file). Without
-                // checksums to finish, a file that differs from all others is decided too.
+                // sums to finish, a file that differs from all others is decided too.
                 const bool ended = std::all_of(sub.begin(), sub.end(), [&](size_t s) {
                     return readers[s].Filled == 0 || readers[s].File.AtEnd();
                 });
-                const bool decided = ended || (!wantCrc && sub.size() == 1);
+                const bool decided = ended || (!wantSums && sub.size() == 1);
                 (decided ? finished : next).push_back(std::move(sub));
             }
         }
@@ -88,15 +104,26 @@ std::unique_ptr<uint8_t[]> NewBlock()
     return std::make_unique_for_overwrite<uint8_t[]>(CrcBlockSize);
 }
 
+// Opens one file for a slot. Returns false when the file cannot be read; an open refused for want
+// of descriptors is thrown, as nothing else of this comparison holds any at that point.
+bool OpenSlot(TSlot& slot, const TFileInfoType& record, TRecordFolders& folders)
+{
+    slot.Path = FullPath(record);
+    CurrentFile = slot.Path;
+    const int error = folders.OpenFile(record, slot.File);
+    if (plat::IsOutOfDescriptors(error))
+        ThrowOutOfDescriptors();
+    return error == 0;
+}
+
 // Compares two files byte for byte (used when twins fall into different batches).
-TReadOutcome SameFiles(const QString& a, const QString& b, bool& same)
+TReadOutcome SameFiles(const TFileInfoType& a, const TFileInfoType& b, TRecordFolders& folders, bool& same)
 {
     std::vector<TSlot> readers(2);
     readers[0].Block = NewBlock();
     readers[1].Block = NewBlock();
     same = false;
-    CurrentFile = a;
-    if (readers[0].File.Open(a) != 0 || readers[1].File.Open(b) != 0)
+    if (!OpenSlot(readers[0], a, folders) || !OpenSlot(readers[1], b, folders))
         return TReadOutcome::Finished;
     std::vector<std::vector<size_t>> parts{{0, 1}};
     const TReadOutcome outcome = ReadInRounds(readers, parts, false);
@@ -104,42 +131,77 @@ TReadOutcome SameFiles(const QString& a, const QString& b, bool& same)
     return outcome;
 }
 
+// Opens the next members of the set, from `next` on, up to one batch. A member that cannot be
+// read stays out (class 0); when descriptors run out the batch is cut short and the member waits
+// for the next one.
+void OpenBatch(std::vector<TContentMember>& members, size_t& next, TRecordFolders& folders,
+               std::vector<TSlot>& readers)
+{
+    readers.clear();
+    readers.reserve(BatchSize);
+    while (readers.size() < BatchSize && next < members.size()) {
+        TContentMember& member = members[next];
+        member.Crc = 0;
+        member.Class = 0;
+        TSlot slot;
+        slot.Member = next;
+        slot.Path = FullPath(member.Record);
+        CurrentFile = slot.Path;
+        const int error = folders.OpenFile(member.Record, slot.File);
+        if (plat::IsOutOfDescriptors(error)) {
+            if (readers.empty())
+                ThrowOutOfDescriptors();
+            return;
+        }
+        ++next;
+        if (error != 0)
+            continue;
+        slot.Block = NewBlock();
+        // Only a set read in several batches compares files of different batches.
+        if (members.size() > BatchSize) {
+            slot.Hash.reset(XXH3_createState());
+            if (!slot.Hash)
+                throw std::bad_alloc();
+            XXH3_64bits_reset(slot.Hash.get());
+        }
+        readers.push_back(std::move(slot));
+    }
+}
+
 } // namespace
 
-TReadOutcome ReadSetSideBySide(std::vector<TContentMember>& members, uint32_t& nextClass)
+TReadOutcome ReadSetSideBySide(std::vector<TContentMember>& members, TRecordFolders& folders,
+                               uint32_t& nextClass)
 {
-    // The class of each checksum met in earlier batches, with one member standing for it.
-    std::multimap<uint32_t, std::pair<uint32_t, size_t>> earlierClasses;
+    // The class of each checksum pair met in earlier batches, with one member standing for it.
+    std::multimap<std::pair<uint32_t, uint64_t>, std::pair<uint32_t, size_t>> earlierClasses;
 
-    for (size_t first = 0; first < members.size(); first += BatchSize) {
-        const size_t count = std::min(BatchSize, members.size() - first);
-        std::vector<TSlot> readers(count);
-        std::vector<size_t> opened;
-        for (size_t s = 0; s < count; ++s) {
-            TSlot& slot = readers[s];
-            slot.Member = first + s;
-            TContentMember& member = members[slot.Member];
-            member.Crc = 0;
-            member.Class = 0;
-            CurrentFile = member.Path;
-            if (slot.File.Open(member.Path) == 0) {
-                slot.Block = NewBlock();
-                opened.push_back(s);
-            }
-        }
+    size_t next = 0;
+    std::vector<TSlot> readers;
+    while (next < members.size()) {
+        OpenBatch(members, next, folders, readers);
         std::vector<std::vector<size_t>> parts;
-        if (!opened.empty())
-            parts.push_back(opened);
+        if (!readers.empty()) {
+            parts.emplace_back(readers.size());
+            for (size_t s = 0; s < readers.size(); ++s)
+                parts.front()[s] = s;
+        }
         if (ReadInRounds(readers, parts, true) == TReadOutcome::Stopped)
             return TReadOutcome::Stopped;
 
+        std::vector<std::pair<uint32_t, uint64_t>> sums(readers.size());
+        for (size_t s = 0; s < readers.size(); ++s) {
+            const TSlot& slot = readers[s];
+            sums[s] = {slot.Crc ^ 0xFFFFFFFFu, slot.Hash ? XXH3_64bits_digest(slot.Hash.get()) : 0};
+            readers[s].File.Close(); // the descriptors go back before any file of another batch opens
+        }
         for (const std::vector<size_t>& part : parts) {
+            const size_t lead = readers[part.front()].Member;
+            const auto key = sums[part.front()];
             uint32_t cls = 0;
-            const TSlot& lead = readers[part.front()];
-            const uint32_t crc = lead.Crc ^ 0xFFFFFFFFu;
-            for (auto [it, end] = earlierClasses.equal_range(crc); it != end && cls == 0; ++it) {
+            for (auto [it, end] = earlierClasses.equal_range(key); it != end && cls == 0; ++it) {
                 bool same = false;
-                if (SameFiles(members[it->second.second].Path, members[lead.Member].Path, same) ==
+                if (SameFiles(members[it->second.second].Record, members[lead].Record, folders, same) ==
                     TReadOutcome::Stopped)
                     return TReadOutcome::Stopped;
                 if (same)
@@ -147,11 +209,11 @@ TReadOutcome ReadSetSideBySide(std::vector<TContentMember>& members, uint32_t& n
             }
             if (cls == 0) {
                 cls = ++nextClass;
-                earlierClasses.emplace(crc, std::make_pair(cls, lead.Member));
+                earlierClasses.emplace(key, std::make_pair(cls, lead));
             }
             for (size_t s : part) {
                 TContentMember& member = members[readers[s].Member];
-                member.Crc = crc;
+                member.Crc = key.first;
                 member.Class = cls;
             }
         }

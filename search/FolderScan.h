@@ -17,14 +17,18 @@
 uint64_t ComputeMinFileSize(const TSearchSettings& settings);
 
 // The folder loop of a search: scans every search folder that is reachable and neither repeats an
-// earlier entry nor lies inside another entry, until the list ends or a stop is requested.
-// Appends to FileList and PathList, which must be reserved; reads MinFileSize and StopFlag.
+// earlier entry nor lies inside another entry, until the list ends or a stop is requested. An
+// entry passed over for its text is scanned after all the others when no walk entered its folder
+// (a path through a link or "..", or a folder the outer walk never reaches). Appends to FileList
+// and PathList, which must be reserved; reads MinFileSize and StopFlag.
 void ScanSearchFolders(const TSearchSettings& settings);
 
 // One walk over the search folders. Within it no folder is entered twice and no file (device and
 // inode) is taken twice, so a bind-mounted copy or a second hard link never shows a file as its
-// own duplicate; links, FIFOs, sockets and devices are never taken, and the mounts of kernel and
-// virtual file systems are never entered.
+// own duplicate; links, FIFOs, sockets and devices are never taken, and neither folders nor files
+// of kernel and virtual file systems. System folders are judged on canonical paths, by identity
+// and through the mount table, so no second path or bind mount exposes them; the user's home
+// folders and all below them are never system folders.
 class TFolderScan
 {
 public:
@@ -39,28 +43,42 @@ public:
     // folder (nullptr for a search folder, whose own link is followed).
     bool ScanFolder(QString& Path, const plat::TWildcard& Mask, const plat::TFileId* Expected = nullptr);
 
+    // Whether a walk of this scan has entered the folder (links followed).
+    bool Entered(const QString& folder) const;
+
 private:
-    struct TFileIdHash
+    using TIdSet = std::unordered_set<plat::TFileId, plat::TFileIdHash>;
+
+    enum class TProtection
     {
-        size_t operator()(const plat::TFileId& id) const noexcept
-        {
-            return size_t(id.Ino * 0x9E3779B97F4A7C15ull ^ id.Dev);
-        }
+        Open,      // scanned as usual
+        Protected, // a system folder: neither read nor entered
+        Transit,   // a system folder on the way to a home folder: only that way is walked
     };
 
-    bool IsProtected(const QString& path) const;
+    bool UnderHome(const QString& canonical) const;
+    bool HasProtectedPrefix(const QString& canonical) const;
+    TProtection Protection(const QString& path) const;
+    void NoteMounts();
     // Neither on a never-scanned device, nor entered before, nor a protected folder (when
-    // protection is on).
-    bool MayEnter(const plat::TFileId& folder) const;
+    // protection is on and the folder is not passed through on the way home).
+    bool MayEnter(const plat::TFileId& folder, TProtection protection) const;
     bool IsSystemFileName(const QString& name) const;
     bool TakesFile(const plat::TDirEntry& entry);
 
     const TSearchSettings& m_settings;
-    QStringList m_protectedPrefixes;
+    QStringList m_protectedPrefixes; // as given and canonical
+    QStringList m_homes;             // canonical
     std::array<plat::TWildcard, 4> m_systemTypes;
     std::set<uint64_t> m_neverScannedDevices;
-    // The protected folders themselves: a bind mount shows them under paths no prefix catches.
-    std::unordered_set<plat::TFileId, TFileIdHash> m_protectedFolders;
-    std::unordered_set<plat::TFileId, TFileIdHash> m_enteredFolders;
-    std::unordered_set<plat::TFileId, TFileIdHash> m_linkedFilesTaken; // only files with several links
+    // The protected folders themselves and every mount of something below one: a bind mount shows
+    // them under paths no prefix catches.
+    TIdSet m_protectedFolders;
+    TIdSet m_protectedFiles; // files of protected folders mounted in the place of another file
+    TIdSet m_mountedFiles;   // files mounted in the place of another, seen twice by a walk
+    TIdSet m_enteredFolders;
+    TIdSet m_linkedFilesTaken; // only files with several links or mounted elsewhere
+    // The search folder being walked: the length of its text and its canonical path.
+    qsizetype m_rootLength = 0;
+    QString m_canonicalRoot;
 };

@@ -29,30 +29,39 @@ enum class TReadExtent
     FirstBlock
 };
 
+uint32_t ChecksumOpened(plat::TFileReader& file, TReadExtent extent, bool* ok)
+{
+    uint32_t crc = 0xFFFFFFFFu;
+    const auto buffer = std::make_unique_for_overwrite<uint8_t[]>(CrcBlockSize);
+    while (true) {
+        const ssize_t n = file.ReadFull(buffer.get(), CrcBlockSize);
+        if (n < 0) {
+            file.Close();
+            return 0;
+        }
+        UpdateCrc32(buffer.get(), static_cast<uint16_t>(n), crc);
+        plat::PumpMessages();
+        if (StopFlag == 1) {
+            file.Close();
+            return 1;
+        }
+        if (n == 0 || extent == TReadExtent::FirstBlock)
+            break;
+    }
+    file.Close();
+    if (ok)
+        *ok = true;
+    return crc ^ 0xFFFFFFFFu;
+}
+
 uint32_t ChecksumFile(const QString& path, TReadExtent extent, bool* ok)
 {
     if (ok)
         *ok = false;
-    uint32_t crc = 0xFFFFFFFFu;
-    // The reader closes the file on every return below.
     plat::TFileReader file;
     if (file.Open(path) != 0)
         return 0;
-    const auto buffer = std::make_unique_for_overwrite<uint8_t[]>(CrcBlockSize);
-    while (true) {
-        const ssize_t n = file.ReadFull(buffer.get(), CrcBlockSize);
-        if (n < 0)
-            return 0;
-        UpdateCrc32(buffer.get(), static_cast<uint16_t>(n), crc);
-        plat::PumpMessages();
-        if (StopFlag == 1)
-            return 1;
-        if (n == 0 || extent == TReadExtent::FirstBlock)
-            break;
-    }
-    if (ok)
-        *ok = true;
-    return crc ^ 0xFFFFFFFFu;
+    return ChecksumOpened(file, extent, ok);
 }
 
 } // namespace
@@ -65,4 +74,13 @@ uint32_t FileCrc32(const QString& Path, bool* Ok)
 uint32_t FirstBlockCrc32(const QString& Path, bool* Ok)
 {
     return ChecksumFile(Path, TReadExtent::FirstBlock, Ok);
+}
+
+uint32_t FirstBlockCrc32(plat::TFileReader& File, bool* Ok)
+{
+    if (Ok)
+        *Ok = false;
+    if (!File.IsOpen())
+        return 0;
+    return ChecksumOpened(File, TReadExtent::FirstBlock, Ok);
 }

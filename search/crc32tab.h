@@ -6,6 +6,10 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace plat {
+class TFileReader;
+}
+
 // CRC-32/ISO-HDLC (the CRC of zip and Ethernet): reflected polynomial 0xEDB88320, initial value
 // 0xFFFFFFFF, result inverted.
 
@@ -46,3 +50,7 @@ uint32_t FileCrc32(const QString& Path, bool* Ok = nullptr);
 // Checksum of the first CrcBlockSize bytes (of the whole file when it is not longer); the same
 // results and failure rules as FileCrc32.
 uint32_t FirstBlockCrc32(const QString& Path, bool* Ok = nullptr);
+
+// The same for a file already open (the comparison reaches its files through checked folders);
+// the file is closed on every way out.
+uint32_t FirstBlockCrc32(plat::TFileReader& File, bool* Ok = nullptr);

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+#include <stdexcept>
+
 #include <new>
 #include <vector>
 
@@ -142,6 +145,27 @@ TEST_F(FileLists, NamePoolKeepsEveryNameWhateverItsCharacters)
         ASSERT_EQ(NamePool.Text(refs[i]), names[qsizetype(i % size_t(names.size()))]);
     EXPECT_EQ(NamePool.Text(TNameRef{}), QString());
     EXPECT_EQ(NamePool.Add(u"").Index, 0u);
+}
+
+TEST_F(FileLists, AFullNamePoolFailsTheSearchInsteadOfWrapping)
+{
+    TNamePool pool(2); // two chunks of 1 MiB instead of 4,096
+    std::vector<std::pair<TNameRef, QString>> added;
+    try {
+        for (int i = 0;; ++i) {
+            const QString name = QString::number(i).leftJustified(200, QLatin1Char('n'));
+            added.emplace_back(pool.Add(name), name);
+        }
+    } catch (const std::runtime_error& error) {
+        EXPECT_TRUE(QString::fromUtf8(error.what()).startsWith("Too many file names for one search: "));
+    }
+    EXPECT_GT(added.size(), 2u * ((1u << 20) / 202) - 2); // both chunks filled
+    std::set<uint32_t> indexes;
+    for (const auto& [ref, name] : added) {
+        ASSERT_EQ(pool.Text(ref), name);
+        indexes.insert(ref.Index);
+    }
+    EXPECT_EQ(indexes.size(), added.size());
 }
 
 TEST_F(FileLists, ResetPutsEverythingBackToStartUp)

@@ -117,23 +117,92 @@ TEST_F(Sorts, UpTo16ElementsOnlyTheInsertionPassWorks)
         EXPECT_EQ(list[i].Size, uint64_t(i + 1));
 }
 
-TEST_F(Sorts, SeventeenElementsArePartitionedOnce)
+// The two passes written out plainly from their description, over a list of origins compared by
+// `compare`: the reference for the exact order of equal keys, which decides the originals.
+template <class TCompare>
+void ReferenceSort(std::vector<int32_t>& L, int32_t low, int32_t high, TCompare compare)
 {
-    TFileList list;
-    Fill(list, {9, 3, 14, 1, 7, 12, 5, 16, 2, 11, 8, 15, 4, 10, 6, 13, 17});
-    QuickSortFiles(list, 0, 16, CountingCompareSize, 0);
-    EXPECT_GE(g_calls, 3);
-    // One split into two runs of at most 16, every element of the first not above the second.
-    bool split = false;
-    for (int32_t j = 0; j < 16 && !split; ++j) {
-        uint64_t leftMax = 0, rightMin = UINT64_MAX;
-        for (int32_t k = 0; k <= j; ++k)
-            leftMax = std::max(leftMax, list[k].Size);
-        for (int32_t k = j + 1; k <= 16; ++k)
-            rightMin = std::min(rightMin, list[k].Size);
-        split = leftMax <= rightMin && j <= 15 && 16 - j <= 16;
+    std::vector<std::pair<int32_t, int32_t>> rangeStack{{low, high}};
+    while (!rangeStack.empty()) {
+        auto [lo, hi] = rangeStack.back();
+        rangeStack.pop_back();
+        while (hi - lo > 15) {
+            const int32_t mid = (lo + hi) / 2;
+            if (compare(L[lo], L[mid]) > 0)
+                std::swap(L[lo], L[mid]);
+            if (compare(L[lo], L[hi]) > 0)
+                std::swap(L[lo], L[hi]);
+            if (compare(L[mid], L[hi]) > 0)
+                std::swap(L[mid], L[hi]);
+            const int32_t pivot = L[mid];
+            int32_t i = lo, j = hi;
+            while (true) {
+                do
+                    --j;
+                while (compare(L[j], pivot) > 0);
+                do
+                    ++i;
+                while (compare(L[i], pivot) < 0);
+                if (j <= i)
+                    break;
+                std::swap(L[i], L[j]);
+            }
+            if (j - lo < hi - j) {
+                rangeStack.push_back({j + 1, hi});
+                hi = j;
+            } else {
+                rangeStack.push_back({lo, j});
+                lo = j + 1;
+            }
+        }
     }
-    EXPECT_TRUE(split);
+    if (high <= low)
+        return;
+    int32_t m = low;
+    for (int32_t k = low + 1; k <= std::min(low + 15, high); ++k)
+        if (compare(L[k], L[m]) < 0)
+            m = k;
+    std::swap(L[low], L[m]);
+    for (int32_t k = low + 2; k <= high; ++k) {
+        const int32_t t = L[k];
+        int32_t p = k;
+        for (; compare(t, L[p - 1]) < 0; --p)
+            L[p] = L[p - 1];
+        L[p] = t;
+    }
+}
+
+TEST_F(Sorts, TiesComeOutInTheExactOrderOfTheTwoPasses)
+{
+    std::mt19937 random(11);
+    for (int n : {17, 18, 31, 33, 64, 100, 257, 1000}) {
+        for (uint8_t direction : {uint8_t(0), uint8_t(1)}) {
+            std::vector<uint64_t> sizes(static_cast<size_t>(n));
+            for (uint64_t& size : sizes)
+                size = random() % 5; // many ties
+            TFileList list;
+            Fill(list, sizes);
+            const int32_t low = n > 40 ? 3 : 0, high = n > 40 ? n - 4 : n - 1;
+            std::vector<int32_t> reference(static_cast<size_t>(n));
+            for (int32_t i = 0; i < n; ++i)
+                reference[size_t(i)] = i;
+            auto bySize = [&](int32_t a, int32_t b) {
+                const int32_t ascending =
+                    (sizes[size_t(a)] > sizes[size_t(b)]) - (sizes[size_t(a)] < sizes[size_t(b)]);
+                return direction == 1 ? -ascending : ascending;
+            };
+            ReferenceSort(reference, low, high, bySize);
+            TSortList entries;
+            for (int32_t i = 0; i < n; ++i)
+                entries.push_back({i, -i});
+            SortOrder(list, entries, TStringArr(), low, high, CompareSize, direction);
+            SortFiles(list, low, high, CompareSize, direction);
+            ASSERT_EQ(Origins(list), reference) << "records, n=" << n << " direction=" << int(direction);
+            for (int32_t i = 0; i < n; ++i)
+                ASSERT_EQ(entries[size_t(i)].ItemIndex, reference[size_t(i)])
+                    << "entries, n=" << n << " " << i;
+        }
+    }
 }
 
 TEST_F(Sorts, TheSentinelStepMayReorderEqualRecords)

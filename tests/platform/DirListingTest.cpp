@@ -1,5 +1,7 @@
 #include "platform/DirListing.h"
 #include "platform/FileAccess.h"
+#include "platform/FileNames.h"
+#include "platform/FolderProbe.h"
 #include "tests/support/TempTree.h"
 
 #include <gtest/gtest.h>
@@ -109,6 +111,42 @@ TEST(FileAccess, ExistenceAndReachability)
     EXPECT_TRUE(plat::CurrentDirectory().endsWith('/'));
     EXPECT_EQ(plat::WithTrailingSeparator("/a"), "/a/");
     EXPECT_EQ(plat::WithTrailingSeparator("/a/"), "/a/");
+}
+
+} // namespace
+
+namespace {
+
+TEST(FileNames, NamesDecodeOnlyWhenTheyEncodeBackToTheirBytes)
+{
+    QString name;
+    EXPECT_TRUE(plat::DecodeFileName("plain.txt", name));
+    EXPECT_EQ(name, "plain.txt");
+    EXPECT_TRUE(plat::DecodeFileName("\xEF\xBB\xBFX", name));
+    EXPECT_EQ(name, QString(QChar(0xFEFF)) + "X"); // a leading byte order mark is kept
+    EXPECT_TRUE(plat::DecodeFileName("R\xC3\xA9sum\xC3\xA9", name));
+    EXPECT_EQ(name, QString::fromUtf8("Résumé"));
+    EXPECT_FALSE(plat::DecodeFileName("bad\xff", name));
+    EXPECT_FALSE(plat::DecodeFileName("\xED\xA0\x80surrogate", name));
+    EXPECT_FALSE(plat::DecodeFileName("\xC0\xAFoverlong", name));
+
+    // A file and its twin name with a byte order mark in front are two files, listed as such.
+    TTempTree tree;
+    const QString mark(QChar(0xFEFF));
+    tree.File("X", "plain");
+    tree.File(mark + "X", "marked");
+    tree.Folder(mark + "D");
+    plat::TFolderListing listing;
+    ASSERT_EQ(plat::ReadFolder(tree.Root(), true, listing), 0);
+    EXPECT_EQ(Names(listing), (QStringList{".", "..", "X", mark + "D", mark + "X"}));
+    EXPECT_EQ(Find(listing, mark + "X")->Size, 6u);
+    EXPECT_NE(Find(listing, mark + "X")->Id, Find(listing, "X")->Id);
+    QStringList folders;
+    plat::VisitSubFolders(tree.Root(), [&](const QString& folder) {
+        folders << folder;
+        return true;
+    });
+    EXPECT_TRUE(folders.contains(mark + "D"));
 }
 
 } // namespace

@@ -7,12 +7,14 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+
 namespace {
 
-QByteArray ReadAll(const QString& path, int* error = nullptr)
+QByteArray ReadAt(int folder, const char* name, int* error = nullptr)
 {
     plat::TFileReader reader;
-    const int result = reader.Open(path);
+    const int result = reader.OpenAt(folder, name);
     if (error != nullptr)
         *error = result;
     QByteArray bytes;
@@ -22,56 +24,55 @@ QByteArray ReadAll(const QString& path, int* error = nullptr)
     return bytes;
 }
 
+plat::TUniqueFd OpenFolder(const QString& path)
+{
+    return plat::TUniqueFd(::open(path.toUtf8().constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+}
+
 } // namespace
 
 TEST(FolderHandles, FilesReadThroughTheCacheAreTheFilesNamed)
 {
     TTempTree tree;
-    const QString paths[] = {tree.File("a/same", "first"), tree.File("b/same", "second"),
-                             tree.File("c/d/same", "third"), tree.File("a/other", "fourth")};
-    const QByteArray expected[] = {"first", "second", "third", "fourth"};
+    tree.File("a/same", "first");
+    tree.File("b/same", "second");
+    tree.File("c/d/same", "third");
+    const QString folders[] = {tree.Path("a"), tree.Path("b"), tree.Path("c/d")};
+    const QByteArray expected[] = {"first", "second", "third"};
 
-    // Two handles for three folders: the cache must start over and still open the right files.
+    // Two handles for three folders: the cache must start over and still give the right folders.
     plat::TFolderHandleCache cache(2);
-    ASSERT_EQ(plat::TFolderHandleCache::Active(), &cache);
     for (int round = 0; round < 2; ++round) {
-        for (int i = 0; i < 4; ++i) {
-            EXPECT_EQ(ReadAll(paths[i]), expected[i]) << i;
+        for (int i = 0; i < 3; ++i) {
+            int fd = cache.Find(i);
+            if (fd < 0)
+                fd = cache.Keep(i, OpenFolder(folders[i]));
+            EXPECT_EQ(ReadAt(fd, "same"), expected[i]) << i;
             EXPECT_LE(cache.Size(), 2u);
         }
     }
+    const int kept = cache.Find(2);
+    EXPECT_EQ(cache.Release(), cache.Capacity());
+    EXPECT_EQ(cache.Find(2), -1);
+    EXPECT_EQ(::fcntl(kept, F_GETFD), -1) << "released handles are closed";
 }
 
-TEST(FolderHandles, RefusalsStayTheSameThroughTheCache)
+TEST(FolderHandles, RefusalsStayTheSameThroughAHandle)
 {
     TTempTree tree;
     tree.File("real", "bytes");
-    const QString link = tree.Symlink("link", tree.Path("real"));
-    const QString fifo = tree.Fifo("pipe");
-    const QString folder = tree.Folder("sub");
-    plat::TFolderHandleCache cache;
+    tree.Symlink("link", tree.Path("real"));
+    tree.Fifo("pipe");
+    tree.Folder("sub");
+    const plat::TUniqueFd folder = OpenFolder(tree.Root());
     int error = 0;
-    ReadAll(link, &error);
-    EXPECT_NE(error, 0) << "a link is never followed";
-    ReadAll(fifo, &error);
+    ReadAt(folder.Get(), "link", &error);
+    EXPECT_EQ(error, ELOOP) << "a link is never followed";
+    ReadAt(folder.Get(), "pipe", &error);
     EXPECT_EQ(error, EINVAL) << "a FIFO opens without blocking and is refused";
-    ReadAll(tree.Path("missing"), &error);
+    ReadAt(folder.Get(), "sub", &error);
+    EXPECT_EQ(error, EINVAL);
+    ReadAt(folder.Get(), "missing", &error);
     EXPECT_EQ(error, ENOENT);
-    ReadAll(tree.Path("no-such-folder/file"), &error);
-    EXPECT_EQ(error, ENOENT) << "an unopenable folder falls back to the full path and its error";
-    EXPECT_EQ(ReadAll(tree.Path("real")), QByteArray("bytes"));
-}
-
-TEST(FolderHandles, NestedCachesRestoreThePreviousOne)
-{
-    EXPECT_EQ(plat::TFolderHandleCache::Active(), nullptr);
-    {
-        plat::TFolderHandleCache outer;
-        {
-            plat::TFolderHandleCache inner;
-            EXPECT_EQ(plat::TFolderHandleCache::Active(), &inner);
-        }
-        EXPECT_EQ(plat::TFolderHandleCache::Active(), &outer);
-    }
-    EXPECT_EQ(plat::TFolderHandleCache::Active(), nullptr);
+    EXPECT_EQ(ReadAt(folder.Get(), "real"), QByteArray("bytes"));
 }

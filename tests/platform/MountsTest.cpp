@@ -49,4 +49,29 @@ TEST(Mounts, TestSourceReplacesTheRealTable)
     EXPECT_FALSE(plat::ReadMountTable().empty()); // this process has a root at least
 }
 
+TEST(Mounts, PathsDecodeExactlyAndBindMountsTellTheirSources)
+{
+    const QByteArray table = "22 1 8:1 / / rw - ext4 /dev/sda1 rw\n"
+                             "30 22 8:1 /usr/share /home/u/view rw - ext4 /dev/sda1 rw\n"
+                             "31 22 8:1 /usr /srv/usr rw - ext4 /dev/sda1 rw\n"
+                             "32 22 0:50 /data /mnt/\xEF\xBB\xBFusb rw - vfat /dev/sdb1 rw\n"
+                             "33 22 0:51 / /mnt/bad\377 rw - vfat /dev/sdc1 rw\n"
+                             "34 22 0:52 /sub /mnt/alone rw - ext4 /dev/sdd1 rw\n"
+                             "35 22 0:5 /version /home/u/v rw - proc proc rw\n";
+    const auto mounts = plat::ParseMountInfo(table);
+    ASSERT_EQ(mounts.size(), 7u);
+    EXPECT_TRUE(mounts[3].Exact);
+    EXPECT_EQ(mounts[3].MountPoint, QString("/mnt/") + QChar(0xFEFF) + "usb"); // nothing dropped
+    EXPECT_FALSE(mounts[4].Exact);
+    EXPECT_EQ(mounts[4].MountPointBytes, QByteArray("/mnt/bad\xff"));
+
+    EXPECT_EQ(plat::MountSourcePaths(mounts, mounts[0]), QStringList{});
+    // /usr/share is shown through "/" and through the bind mount of /usr.
+    EXPECT_EQ(plat::MountSourcePaths(mounts, mounts[1]), (QStringList{"/usr/share/", "/srv/usr/share/"}));
+    EXPECT_EQ(plat::MountSourcePaths(mounts, mounts[5]), (QStringList{"/sub/"}));
+    EXPECT_TRUE(plat::IsLocalBindMount(mounts[1]));
+    EXPECT_FALSE(plat::IsLocalBindMount(mounts[0])); // whole file systems are never asked
+    EXPECT_FALSE(plat::IsLocalBindMount(mounts[6]));
+}
+
 } // namespace

@@ -9,10 +9,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 
 #include <map>
 #include <random>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
@@ -350,6 +353,116 @@ TEST_F(CompareFilesTest, RandomTreesGiveExactlyTheGroupsOfEqualContents)
     EXPECT_EQ(sortedGroups, expected);
     for (int32_t r = 1; r <= ResultCount; ++r)
         ASSERT_GE(ResultList[r - 1].Size, ResultList[r].Size) << "groups come largest first";
+}
+
+TEST_F(CompareFilesTest, AFileIsNeverItsOwnDuplicate)
+{
+    // Two files of one size; after the scan the folder of one is replaced by a link to the other's.
+    tree.PatternFile("a/f", 300, 40);
+    tree.PatternFile("b/f", 300, 41);
+    // A file that gets a second hard link while the scan runs, where the scan has yet to look.
+    tree.PatternFile("d/g", 400, 42);
+    tree.Folder("e");
+    bool linked = false;
+    {
+        TPumpScript linkDuringScan([&](int) {
+            if (!linked && FileCount >= 0 && NameOf(FileList[FileCount]) == "g")
+                linked =
+                    ::link(tree.Path("d/g").toUtf8().constData(), tree.Path("e/h").toUtf8().constData()) == 0;
+        });
+        ScanAndSort();
+    }
+    ASSERT_TRUE(linked);
+    ASSERT_TRUE(QDir().rename(tree.Path("b"), tree.Path("b-old")));
+    tree.Symlink("b", tree.Path("a"));
+    Compare();
+    StopFlag = 1;
+    EXPECT_TRUE(Groups().empty());
+    EXPECT_EQ(bytesRead, 300u); // only a/f: b/f lies behind a link now, and "h" is "g" again
+}
+
+TEST_F(CompareFilesTest, AnUnreadableFileAmongTwinsWithFirstBlockChecksumZeroSplitsNothing)
+{
+    const QByteArray firstBlock = ForgeCrc(TTempTree::Pattern(65517, 43), 0);
+    ASSERT_EQ(Crc(firstBlock), 0u);
+    const QByteArray twin = firstBlock + TTempTree::Pattern(1000, 44);
+    // Listed and sorted in name order, each vanished file stands between twins.
+    for (const char* name : {"a-twin", "c-twin", "e-twin"})
+        tree.File(QString::fromUtf8(name), twin);
+    for (const char* name : {"b-gone", "d-gone"})
+        tree.File(QString::fromUtf8(name), firstBlock + TTempTree::Pattern(1000, 45));
+    ScanAndSort();
+    for (const char* name : {"b-gone", "d-gone"})
+        ASSERT_TRUE(QFile::remove(tree.Path(QString::fromUtf8(name))));
+    Compare();
+    StopFlag = 1;
+    auto groups = Groups();
+    ASSERT_EQ(groups.size(), 1u);
+    groups[0].sort();
+    EXPECT_EQ(groups[0], (QStringList{"a-twin", "c-twin", "e-twin"}));
+}
+
+TEST_F(CompareFilesTest, AStopIsSeenAfterASetOfWhichNoFileOpens)
+{
+    tree.PatternFile("gone1", 300, 46);
+    tree.PatternFile("gone2", 300, 47);
+    tree.PatternFile("gone3", 200, 48);
+    tree.PatternFile("gone4", 200, 49);
+    tree.File("empty1", "");
+    tree.File("empty2", "");
+    ScanAndSort();
+    for (const char* name : {"gone1", "gone2", "gone3", "gone4"})
+        ASSERT_TRUE(QFile::remove(tree.Path(QString::fromUtf8(name))));
+    auto stop = TPumpScript::StopAt(1); // the sort of the first run: nothing else pumps here
+    Compare();
+    EXPECT_EQ(ResultCount, -1) << "no empty-file group after the stop";
+    EXPECT_TRUE(std::find(display.Progress.begin(), display.Progress.end(), 100) == display.Progress.end());
+}
+
+TEST_F(CompareFilesTest, FewDescriptorsMeanFewerFilesAtOnceNotUnreadableOnes)
+{
+    const QByteArray same = TTempTree::Pattern(700, 50);
+    for (int i = 0; i < 40; ++i)
+        tree.File(QStringLiteral("d%1/copy").arg(i, 2, 10, QLatin1Char('0')), same);
+    ScanAndSort();
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+    // Room for a handful of descriptors beside those the process holds.
+    rlimit low = saved;
+    low.rlim_cur = rlim_t(QDir(QStringLiteral("/proc/self/fd")).count() + 4);
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &low), 0);
+    Compare();
+    ::setrlimit(RLIMIT_NOFILE, &saved);
+    StopFlag = 1;
+    const auto groups = Groups();
+    ASSERT_EQ(groups.size(), 1u);
+    EXPECT_EQ(groups[0].size(), 40);
+}
+
+TEST_F(CompareFilesTest, FilesSharingOneForgedChecksumAreEachReadOnce)
+{
+    // Far more than one batch of different files with one CRC-32: no byte comparison between batches.
+    const uint32_t target = 0x12345678;
+    for (int i = 0; i < 100; ++i)
+        tree.File(QStringLiteral("f%1").arg(i), ForgeCrc(TTempTree::Pattern(996, 100 + i), target));
+    EXPECT_TRUE(Run().empty());
+    EXPECT_EQ(bytesRead, 100u * 1000u);
+}
+
+TEST_F(CompareFilesTest, TheStatusNamesTheFileBeingRead)
+{
+    const QByteArray same = TTempTree::Pattern(100, 51);
+    tree.File("a", same);
+    tree.File("b", same);
+    tree.PatternFile("c-gone", 100, 52);
+    ScanAndSort();
+    ASSERT_TRUE(QFile::remove(tree.Path("c-gone")));
+    QStringList shown;
+    TPumpScript record([&](int) { shown << CurrentFile.mid(tree.Root().size()); });
+    Compare();
+    ASSERT_FALSE(shown.isEmpty());
+    for (const QString& file : shown)
+        EXPECT_TRUE(file == "a" || file == "b") << file.toStdString();
 }
 
 } // namespace

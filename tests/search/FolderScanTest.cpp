@@ -3,6 +3,9 @@
 #include "platform/Mounts.h"
 #include "tests/support/PumpScript.h"
 #include "tests/support/SearchFixture.h"
+#include "tests/support/TestMount.h"
+
+#include <QDir>
 
 #include <gtest/gtest.h>
 
@@ -197,6 +200,101 @@ TEST_F(FolderScan, NamesThatAreNotUtf8AreSkipped)
     ::close(fd);
     EXPECT_EQ(Scan(), (QStringList{"good"}));
     ::unlink(bad.constData());
+}
+
+TEST_F(FolderScan, NamesKeepEveryByteAndEachFileIsTakenOnce)
+{
+    // A name that begins with U+FEFF is another name, and another file.
+    const QString marked = QString(QChar(0xFEFF)) + "X";
+    tree.File("X", "plain");
+    tree.File(marked, "other");
+    tree.File(QString(QChar(0xFEFF)) + "D/in", "i");
+    EXPECT_EQ(Scan(), (QStringList{"X", marked, QString(QChar(0xFEFF)) + "D/in"}));
+
+    // A file mounted onto another file shows one file twice; a kernel file mounted onto a file is
+    // no file of the user's.
+    tree.File("z-mounted-on", "xxxxx");
+    tree.File("kernel", "");
+    TTestMount sameFile(tree.Path("X"), tree.Path("z-mounted-on"));
+    TTestMount kernelFile(QStringLiteral("/proc/version"), tree.Path("kernel"));
+    if (!sameFile.Ok() || !kernelFile.Ok())
+        GTEST_SKIP() << "mounting is refused here";
+    settings.ExcludeZero = false;
+    EXPECT_EQ(Scan(), (QStringList{"X", marked, QString(QChar(0xFEFF)) + "D/in"}));
+    EXPECT_EQ(FileCount, 2);
+}
+
+TEST_F(FolderScan, ProtectionFollowsTheCanonicalPathAndTheMountTable)
+{
+    tree.File("sys/a", "1");
+    tree.File("sys/share/b", "2");
+    tree.File("data/c", "3");
+    WindowsFolderPrefix = tree.Root() + "sys/";
+    // Other spellings of a protected folder: doubled and dotted separators, "..", a relative path.
+    const QString relative = QDir::current().relativeFilePath(tree.Path("sys")) + "/";
+    for (const QString& spelling :
+         {"/" + tree.Path("sys/"), tree.Root() + "./sys/share/", tree.Root() + "data/../sys/", relative}) {
+        settings.Folders = {spelling};
+        EXPECT_EQ(Scan(), QStringList{}) << spelling.toStdString();
+    }
+
+    // The user's home is never protected, also where it lies below a protected folder: the way
+    // to it is walked, nothing else there.
+    const QByteArray home = qgetenv("HOME");
+    tree.File("var/log/d", "4");
+    tree.File("var/home/u/e", "5");
+    tree.File("var/home/other/f", "6");
+    ProgramFilesPrefix = tree.Root() + "var/";
+    qputenv("HOME", tree.Path("var/home/u").toUtf8());
+    settings.Folders = {tree.Root()};
+    EXPECT_EQ(Scan(), (QStringList{"data/c", "var/home/u/e"}));
+    settings.Folders = {tree.Path("var/home/u/")};
+    EXPECT_EQ(Scan(), (QStringList{"var/home/u/e"}));
+
+    // A protected folder mounted elsewhere is protected there too.
+    tree.Folder("data/view");
+    TTestMount view(tree.Path("sys/share"), tree.Path("data/view"));
+    if (view.Ok()) {
+        settings.Folders = {tree.Path("data/")};
+        EXPECT_EQ(Scan(), (QStringList{"data/c"}));
+    }
+    qputenv("HOME", home);
+    if (!view.Ok())
+        GTEST_SKIP() << "mounting is refused here";
+}
+
+TEST_F(FolderScan, NestedEntriesTheOuterWalkNeverEntersAreScannedAfterAll)
+{
+    tree.File("a/1", "1");
+    tree.File("b/2", "2");
+    tree.File("c/3", "3");
+    tree.Symlink("a/link", tree.Path("b"));
+    // Inside "a" by their text, yet the walk of "a" follows no link and no "..".
+    settings.Folders = {tree.Path("a/link/"), tree.Path("a/"), tree.Path("a/../c/")};
+    EXPECT_EQ(Scan(), (QStringList{"a/1", "a/link/2", "a/../c/3"}));
+    EXPECT_EQ(CurrentFolder, tree.Path("a/../c/"));
+
+    // A disk mounted below a tree that is never entered (as /run/media below "/").
+    tree.Folder("run");
+    TTestMount runtime(QString(), tree.Path("run"));
+    if (!runtime.Ok())
+        GTEST_SKIP() << "mounting is refused here";
+    tree.Folder("run/media");
+    TTestMount disk(QString(), tree.Path("run/media"));
+    ASSERT_TRUE(disk.Ok());
+    tree.File("run/media/4", "4");
+    struct stat st
+    {
+    };
+    ASSERT_EQ(::stat(tree.Path("run").toUtf8().constData(), &st), 0);
+    const QByteArray table = "1 0 " + QByteArray::number(major(st.st_dev)) + ':' +
+                             QByteArray::number(minor(st.st_dev)) + " / " + tree.Path("run").toUtf8() +
+                             " rw - proc proc rw\n";
+    plat::SetMountInfoSourceForTest(&table);
+    settings.Folders = {tree.Root(), tree.Path("run/media/")};
+    const QStringList taken = Scan();
+    plat::SetMountInfoSourceForTest(nullptr);
+    EXPECT_EQ(taken, (QStringList{"a/1", "b/2", "c/3", "run/media/4"}));
 }
 
 TEST_F(FolderScan, UnreachableSearchFoldersAreSkippedSilently)
