@@ -344,9 +344,9 @@ void TMainForm::UpdateSelectionStats()
     ::UpdateSelectionStats(m_resultLink);
 }
 
-void TMainForm::AdvListView1Data(int row, TReportRowData& data)
+void TMainForm::AdvListView1Data(int row, TReportRowData& rowData)
 {
-    ResultRowData(row, data);
+    ResultRowData(row, rowData);
 }
 
 void TMainForm::AdvListView1DrawItemProp(int row, TReportRowPaint& paint)
