@@ -137,7 +137,12 @@ TEST_F(ResultWindow, ClicksKeysAndMenuCommandsMarkRowsAndTheFigureFollows)
     EXPECT_EQ(Marks(), "0000000");
     EXPECT_EQ(SelectedFigure(), QStringLiteral("0 / 0 B"));
 
-    Trigger("LeaveonlynewestversionineachDupGroup1");
+    {
+        // A click that reaches the list while the command lets messages through marks nothing.
+        const TPumpScript pump([&](int) { ClickCell(0, ColumnName); });
+        Trigger("LeaveonlynewestversionineachDupGroup1");
+        EXPECT_EQ(pump.Count(), 3);
+    }
     EXPECT_EQ(Marks(), "0110110");
     EXPECT_EQ(list->model()->index(5, 0).data(Qt::CheckStateRole).value<Qt::CheckState>(), Qt::Checked);
     EXPECT_EQ(SelectedFigure(), QStringLiteral("4 / 9 KB"));
