@@ -6,60 +6,51 @@
 #include "results/ResultWindow.h"
 #include "results/Selection.h"
 
-#include <QLocale>
-
 #include <gtest/gtest.h>
 
-#include <initializer_list>
 #include <string>
 #include <vector>
 
-// The packed DOS local date and time of a moment.
 constexpr int32_t PackedTime(int year, int month, int day, int hour, int minute, int second)
 {
     return int32_t(uint32_t(year - 1980) << 25 | uint32_t(month) << 21 | uint32_t(day) << 16 |
                    uint32_t(hour) << 11 | uint32_t(minute) << 5 | uint32_t(second / 2));
 }
 
-struct TResultRow
-{
-    const char* Name;
-    int32_t Folder; // index into the folders given with the rows
-    int32_t Group;
-    uint64_t Size;
-    int32_t Time;
-};
-
 // The window as the result commands see it, recording what they ask of it.
-class TRecordingWindow : public TResultWindow
+struct TRecordingWindow : TResultWindow
 {
-public:
     int SelectedRow() const override { return Selected; }
     uint8_t SortDirection() const override { return Direction; }
-    void BeginRowUpdate() override { ++Updates, ++UpdateDepth; }
-    void EndRowUpdate() override { --UpdateDepth; }
-    void SetRowCount(int rows) override { Rows = rows, RowsSetInUpdate = UpdateDepth > 0; }
+    void BeginRowUpdate() override { ++Updates, ++Depth; }
+    void EndRowUpdate() override { --Depth; }
+    void SetRowCount(int rows) override { Rows = Depth > 0 ? rows : -2; }
     void SelectAndFocusRow(int row) override { Focused.push_back(row); }
     void RepaintRows() override { ++Repaints; }
     void SetSelectedText(const QString& text) override { Text = text; }
     void DeleteThisFile() override { ++Deletes; }
 
-    int Selected = -1;
+    int Selected = -1, Updates = 0, Depth = 0, Rows = -1, Repaints = 0, Deletes = 0;
     uint8_t Direction = 0;
-    int Updates = 0, UpdateDepth = 0, Rows = -1, Repaints = 0, Deletes = 0;
-    bool RowsSetInUpdate = false;
     std::vector<int> Focused;
     QString Text = QStringLiteral("0 / 0 MB");
 };
 
-// Result lists filled by hand as a search leaves them (rows in ResultList order, each band value
-// the record's group), under a US locale; everything is emptied again afterwards.
+struct TResultRow
+{
+    const char* Name;
+    int32_t Folder, Group;
+    uint64_t Size;
+    int32_t Time;
+};
+
+// Results filled by hand as a search leaves them (rows in ResultList order, each band value the
+// record's group) under a US locale, emptied again afterwards.
 class TResultFixture : public ::testing::Test
 {
 protected:
     void SetUp() override { Reset(QLocale(QLocale::English, QLocale::UnitedStates)); }
     void TearDown() override { Reset(QLocale::system()); }
-
     static void Reset(const QLocale& locale)
     {
         ResetSearchGlobals();
@@ -69,11 +60,12 @@ protected:
         plat::SetShiftHeldForTest(std::nullopt);
     }
 
-    static void Fill(std::initializer_list<const char*> folders, std::initializer_list<TResultRow> rows)
+    static void Fill(const QStringList& folders, const std::vector<TResultRow>& rows)
     {
+        ResetSearchGlobals();
         PathList.SetLength(int32_t(folders.size()));
-        for (const char* folder : folders)
-            AppendPathEntry(QString::fromUtf8(folder));
+        for (const QString& folder : folders)
+            PathList.Put(++PathCount, folder);
         ResultList.SetLength(int32_t(rows.size()));
         for (const TResultRow& row : rows) {
             TFileInfoType record;
@@ -83,15 +75,13 @@ protected:
             record.Size = row.Size;
             record.Time = row.Time;
             ResultList.Put(++ResultCount, record);
+            SortList.push_back({ResultCount, row.Group});
         }
         ResultCapacity = ResultCount + 1;
-        SortList.clear();
-        for (int32_t i = 0; i <= ResultCount; ++i)
-            SortList.push_back({i, ResultList[i].Group});
     }
 
-    // Seven files in three groups, largest first, every time different. Group 1 spreads over three
-    // folders; sorted by name it falls apart into two bands.
+    // Seven files in three groups, largest first, all times different; group 1 spreads over three
+    // folders and falls apart into two bands when sorted by name.
     static void FillThreeGroups()
     {
         Fill({"/data/a/", "/data/b/", "/data/a/sub/"},
@@ -104,35 +94,23 @@ protected:
               {"delta.jpg", 1, 3, 1000, PackedTime(2021, 8, 4, 18, 45, 10)}});
     }
 
-    // The marks of ResultList in its own order, "1" for a marked record.
-    static std::string Marks()
+    // The marks of ResultList in its own order, "1" for a marked record; `set` replaces them first.
+    static std::string Marks(const std::string& set = {})
     {
         std::string marks;
-        for (int32_t i = 0; i <= ResultCount; ++i)
+        for (int32_t i = 0; i <= ResultCount; ++i) {
+            if (!set.empty())
+                ResultList[i].Checked = set.at(size_t(i)) == '1';
             marks += ResultList[i].Checked != 0 ? '1' : '0';
+        }
         return marks;
     }
-    static void SetMarks(const std::string& marks)
+    // One field of the rows' SortList entries, top to bottom.
+    static std::vector<int32_t> Rows(int32_t TSortEntry::*field = &TSortEntry::ItemIndex)
     {
-        for (int32_t i = 0; i <= ResultCount; ++i)
-            ResultList[i].Checked = marks.at(size_t(i)) == '1' ? 1 : 0;
-    }
-    // The records the rows show, and their band values, top to bottom.
-    static std::vector<int32_t> Items()
-    {
-        std::vector<int32_t> items;
+        std::vector<int32_t> values;
         for (int32_t r = 0; r <= ResultCount; ++r)
-            items.push_back(SortList[size_t(r)].ItemIndex);
-        return items;
+            values.push_back(SortList[size_t(r)].*field);
+        return values;
     }
-    static std::vector<int32_t> Shades()
-    {
-        std::vector<int32_t> shades;
-        for (int32_t r = 0; r <= ResultCount; ++r)
-            shades.push_back(SortList[size_t(r)].Shade);
-        return shades;
-    }
-
-private:
-    static void AppendPathEntry(const QString& folder) { PathList.Put(++PathCount, folder); }
 };
