@@ -6,12 +6,14 @@
 #include "app/ImageLists.h"
 #include "core/DuplicateTypes.h"
 #include "core/FileLists.h"
+#include "platform/Clock.h"
 #include "platform/Drives.h"
 #include "platform/KeyState.h"
 #include "platform/LocaleText.h"
 #include "platform/SystemFolders.h"
 #include "results/ResultView.h"
 #include "results/Selection.h"
+#include "search/SearchRun.h"
 #include "ui/ThemePaint.h"
 
 #include <QCloseEvent>
@@ -19,6 +21,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QStyledItemDelegate>
 
@@ -273,19 +276,40 @@ void TMainForm::TreeView1Expanding(QTreeWidgetItem* node)
 
 // Search run.
 
-void TMainForm::SearchStart() {}
+void TMainForm::StartButtonClick()
+{
+    // A click that reaches the window through the pump of a column sort or a file action: the lists
+    // are in use, and a search would release them.
+    if (!m_searching && ListsBusy())
+        return;
+    const auto resetView = qScopeGuard([this] {
+        AdvListView1->RepaintRows();
+        AdvListView1->ResetSortState();
+    });
+    if (m_searching) {
+        StopFlag = 1;
+    } else {
+        StopFlag = 0;
+        SearchStart();
+    }
+}
 
-void TMainForm::PrepareToStart() {}
+void TMainForm::AsyncTimerTimer()
+{
+    SetStatusPanelText(1, ElapsedText(plat::TickCount32() - StartTick));
+    SetStatusPanelText(2, LiveStatusText());
+}
 
-void TMainForm::PrepareToStop() {}
-
-void TMainForm::CompareFiles() {}
-
-void TMainForm::FormCloseQuery(bool&) {}
-
-void TMainForm::StartButtonClick() {}
-
-void TMainForm::AsyncTimerTimer() {}
+void TMainForm::FormCloseQuery(bool& canClose)
+{
+    StopFlag = 1;
+    canClose = true;
+    // Handlers below a pump still use the lists; the last of them to unwind releases them.
+    if (ListsBusy())
+        m_closeRequested = true;
+    else
+        ClearResults();
+}
 
 // Result list and marking.
 

@@ -4,6 +4,7 @@
 
 #include "app/MessageBoxes.h"
 #include "results/ResultWindow.h"
+#include "search/SearchDisplay.h"
 #include "search/SearchSettings.h"
 
 #include <QChar>
@@ -25,8 +26,8 @@ struct TReportRowData;
 struct TReportRowPaint;
 
 // The main window. Constructing it builds the stored layout, runs FormCreate and wires every
-// handler; destroying it stops the timer's worker first.
-class TMainForm : public QMainWindow, private Ui::TMainForm
+// handler; destroying it stops the timer's worker first. A search shows its figures through it.
+class TMainForm : public QMainWindow, private Ui::TMainForm, public TSearchDisplay
 {
     Q_OBJECT
 
@@ -49,7 +50,6 @@ public:
     void SearchStart();
     void PrepareToStart();
     void PrepareToStop();
-    void CompareFiles();
     void SortByColumn(int column, uint8_t direction);
     void UpdateSelectionStats();
 
@@ -112,7 +112,7 @@ private:
     {
     public:
         explicit TListWork(TMainForm& form) : m_form(form) { ++m_form.m_listWork; }
-        ~TListWork() { --m_form.m_listWork; }
+        ~TListWork() { m_form.ListWorkEnded(); }
         TListWork(const TListWork&) = delete;
         TListWork& operator=(const TListWork&) = delete;
 
@@ -120,9 +120,24 @@ private:
         TMainForm& m_form;
     };
     bool ListsBusy() const { return m_listWork > 0; }
+    // A close request that came while the lists were in use releases them now.
+    void ListWorkEnded();
     int m_listWork = 0;
 
     // Search run.
+    void SetTotalFilesText(const QString& text) override;
+    void SetDuplicateText(const QString& text) override;
+    void SetDiskUsingText(const QString& text) override;
+    void SetProgress(int position) override;
+    void SetStatusText(const QString& text) override;
+    // The setup controls a search disables, in the order it disables them.
+    QList<QWidget*> SetupControls() const;
+    // Ends a search step by step where it ends early: timer off, idle state.
+    void EndSearch();
+    // Empties the result view, then releases the lists it shows.
+    void ClearResults();
+    bool m_searching = false;      // SearchStart is on the call stack
+    bool m_closeRequested = false; // the lists go once the handlers using them have unwound
 
     // Result list and marking.
 

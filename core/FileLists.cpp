@@ -48,18 +48,23 @@ int32_t ReserveWithFallback(const std::function<void(int32_t)>& reserve)
     return length;
 }
 
-void ReserveScanLists()
+void ReleaseSearchLists()
 {
-    // The name pool goes with PathList, and the results of the last search name their files
-    // through it: they go too, so that nothing can read a name from a cleared pool.
+    // The results name their files through the name pool and PathList: all of them go together,
+    // so that nothing can read a name from a cleared pool.
     ResultList.Clear();
-    SortList.clear();
-    ResultCount = -1;
-    ResultCapacity = 0;
+    TSortList().swap(SortList);
     FileList.Clear();
     PathList.Clear();
     NamePool.Clear();
-    FileCount = PathCount = -1;
+    FileCount = PathCount = ResultCount = -1;
+    FileCapacity = PathCapacity = ResultCapacity = 0;
+    OriginalBytes = DuplicateBytes = 0;
+}
+
+void ReserveScanLists()
+{
+    ReleaseSearchLists();
     const int32_t length = ReserveWithFallback([](int32_t n) {
         FileList.SetLength(n);
         PathList.SetLength(n);
@@ -88,6 +93,13 @@ void TrimResultList()
     ResultList.SetLength(ResultCapacity);
     FileList.Clear();
     FileCapacity = 0;
+}
+
+void BuildSortList()
+{
+    SortList.resize(static_cast<size_t>(ResultCount + 1));
+    for (int32_t i = 0; i <= ResultCount; ++i)
+        SortList[static_cast<size_t>(i)] = {i, ResultList[i].Group};
 }
 
 namespace {
@@ -151,18 +163,11 @@ QString SizeText(int64_t bytes)
 
 void ResetSearchGlobals()
 {
-    FileList.Clear();
-    PathList.Clear();
-    ResultList.Clear();
-    TSortList().swap(SortList);
-    NamePool.Clear();
-    FileCount = PathCount = ResultCount = -1;
-    FileCapacity = PathCapacity = ResultCapacity = 0;
+    ReleaseSearchLists();
     SearchPhase = 0;
     StartTick = 0;
     CurrentFolder.clear();
     CurrentFile.clear();
     MinFileSize = 0;
-    OriginalBytes = DuplicateBytes = 0;
     StopFlag = 1;
 }

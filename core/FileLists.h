@@ -50,7 +50,9 @@ inline constexpr int32_t GrowthStart = 510'000;
 // Returns the length that was had.
 int32_t ReserveWithFallback(const std::function<void(int32_t)>& reserve);
 
-// Empties FileList and PathList (and the name pool; counters -1) and reserves both with the fallbacks.
+// Releases every list of a search and the name pool: counters -1, capacities 0, byte totals 0.
+void ReleaseSearchLists();
+// Releases the lists, then reserves FileList and PathList with the fallbacks.
 void ReserveScanLists();
 // Empties ResultList (counter -1) and reserves it with the fallbacks.
 void ReserveResultList();
@@ -64,6 +66,8 @@ void TrimResultList();
 // 10,000 adds 10,000 slots, and a list never runs out of room whatever reservation was had.
 void AppendFile(const TFileInfoType& record);
 void AppendPath(const QString& folder);
+// The display order a search leaves: ResultList order, each row banded by its record's group.
+void BuildSortList();
 // Makes room for one more ResultList record (grows by 10,000 when full).
 void EnsureResultRoom();
 // One growth step of ResultList.

@@ -2,8 +2,8 @@
 
 #include <QString>
 
-// What the comparison shows while it works: the statistics texts and the progress position. The
-// main window implements it; tests record it.
+// What a search shows while it works: the statistics texts, the progress position and the status
+// line. The main window implements it; tests record it.
 class TSearchDisplay
 {
 public:
@@ -12,4 +12,6 @@ public:
     virtual void SetDuplicateText(const QString& text) = 0;  // "Original files + duplicates:"
     virtual void SetDiskUsingText(const QString& text) = 0;  // "Disk space using:"
     virtual void SetProgress(int position) = 0;              // 0 .. 100
+    // The status line; the comparison itself never sets it.
+    virtual void SetStatusText(const QString&) {}
 };

@@ -1,23 +1,43 @@
-// Development tool: runs the folder loop, the size sort and the comparison of the program on the
-// given folders, prints every duplicate group (full paths, a blank line after each group) and one
-// line of figures on stderr. Used to compare Pairwick with its peers on the same trees.
+// Development tool: runs a search of the program on the given folders and prints every duplicate
+// group (full paths, a blank line after each group) and one line of figures on stderr. Used to
+// compare Pairwick with its peers on the same trees.
+//
+// By default it runs the search engine alone. With --window it runs the same search through a real
+// main window on the offscreen platform (Start clicked, message boxes answered OK), so the cost of
+// the window and its event processing can be measured against the engine; it then also reports the
+// longest stretch without event processing and, with --stop-after, how quickly a Stop click ends
+// the search.
 
+#include "app/EventPump.h"
+#include "app/MessageBoxes.h"
+#include "app/VarneMain.h"
 #include "core/FileLists.h"
-#include "core/SortProcedures.h"
 #include "platform/FileAccess.h"
 #include "platform/FolderHandles.h"
 #include "platform/LocaleText.h"
+#include "platform/Pump.h"
 #include "platform/SystemFolders.h"
-#include "search/CompareFiles.h"
 #include "search/FolderScan.h"
+#include "search/SearchRun.h"
 
-#include <QCoreApplication>
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QElapsedTimer>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QStringList>
 
+#include <atomic>
+#include <chrono>
 #include <cstdio>
+#include <optional>
+#include <thread>
 
 namespace {
+
+using TClock = std::chrono::steady_clock;
 
 class TQuietDisplay : public TSearchDisplay
 {
@@ -28,10 +48,18 @@ public:
     void SetProgress(int) override {}
 };
 
+struct TOptions
+{
+    TSearchSettings Settings;
+    bool Window = false;
+    int StopAfterMs = -1;
+};
+
 int Usage()
 {
-    std::fprintf(stderr, "usage: pairwick-bench [--mask M] [--min-size N{B,KB,MB}] [--no-skip-zero] "
-                         "[--no-protect] FOLDER...\n");
+    std::fprintf(stderr,
+                 "usage: pairwick-bench [--window [--stop-after MS]] [--mask M] [--min-size N{B,KB,MB}] "
+                 "[--no-skip-zero] [--no-protect] FOLDER...\n");
     return 2;
 }
 
@@ -51,54 +79,38 @@ bool ParseMinSize(const QString& text, TSearchSettings& settings)
     return false;
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+std::optional<TOptions> ParseArguments(const QStringList& args)
 {
-    QCoreApplication app(argc, argv);
-    plat::RaiseOpenFileLimit();
-    TSearchSettings settings;
-    const QStringList args = QCoreApplication::arguments().mid(1);
+    TOptions options;
+    TSearchSettings& settings = options.Settings;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& arg = args[i];
-        if (arg == QLatin1String("--mask") && i + 1 < args.size())
+        const bool hasValue = i + 1 < args.size();
+        if (arg == QLatin1String("--window"))
+            options.Window = true;
+        else if (arg == QLatin1String("--stop-after") && hasValue)
+            options.StopAfterMs = args[++i].toInt();
+        else if (arg == QLatin1String("--mask") && hasValue)
             settings.Mask = args[++i];
-        else if (arg == QLatin1String("--min-size") && i + 1 < args.size()) {
+        else if (arg == QLatin1String("--min-size") && hasValue) {
             if (!ParseMinSize(args[++i], settings))
-                return Usage();
+                return std::nullopt;
         } else if (arg == QLatin1String("--no-skip-zero"))
             settings.ExcludeZero = false;
         else if (arg == QLatin1String("--no-protect"))
             settings.ProtectSysFolders = settings.ProtectSysFiles = false;
         else if (arg.startsWith(QLatin1String("--")))
-            return Usage();
+            return std::nullopt;
         else
             settings.Folders << plat::WithTrailingSeparator(arg);
     }
     if (settings.Folders.isEmpty())
-        return Usage();
+        return std::nullopt;
+    return options;
+}
 
-    ResetSearchGlobals();
-    WindowsFolderPrefix = plat::WindowsFolder();
-    ProgramFilesPrefix = plat::ProgramFilesFolder();
-    MinFileSize = ComputeMinFileSize(settings);
-    StopFlag = 0;
-
-    QElapsedTimer clock;
-    clock.start();
-    ReserveScanLists();
-    ScanSearchFolders(settings);
-    TrimScanLists();
-    const qint64 scanMs = clock.restart();
-    SortFiles(FileList, 0, FileCount, CompareSize, 1);
-    const qint64 sortMs = clock.restart();
-    ReserveResultList();
-    SearchPhase = 1;
-    TQuietDisplay display;
-    CompareFiles(display);
-    TrimResultList();
-    const qint64 compareMs = clock.restart();
-
+void PrintGroups()
+{
     QByteArray out;
     for (int32_t r = 0; r <= ResultCount; ++r) {
         if (r > 0 && ResultList[r].Group != ResultList[r - 1].Group)
@@ -109,14 +121,141 @@ int main(int argc, char** argv)
     if (ResultCount >= 0)
         out += '\n';
     std::fwrite(out.constData(), 1, size_t(out.size()), stdout);
+}
 
+double Milliseconds(TClock::duration duration)
+{
+    return std::chrono::duration<double, std::milli>(duration).count();
+}
+
+int RunEngine(const TOptions& options)
+{
+    ResetSearchGlobals();
+    WindowsFolderPrefix = plat::WindowsFolder();
+    ProgramFilesPrefix = plat::ProgramFilesFolder();
+    MinFileSize = ComputeMinFileSize(options.Settings);
+    StopFlag = 0;
+    TQuietDisplay display;
+    const auto start = TClock::now();
+    if (const std::exception_ptr error = RunSearchLists(options.Settings, display))
+        std::rethrow_exception(error);
+    const double searchMs = Milliseconds(TClock::now() - start);
+    StopFlag = 1;
+    PrintGroups();
+    const int32_t groups = ResultCount >= 0 ? ResultList[ResultCount].Group : 0;
+    std::fprintf(stderr, "files %s, groups %d, duplicates %d, bytes read %llu, search %.0f ms\n",
+                 qPrintable(QString::number(FileCount + 1)), groups, ResultCount + 1 - groups,
+                 static_cast<unsigned long long>(plat::TFileReader::TotalBytesRead()), searchMs);
+    return 0;
+}
+
+// Puts the options into the window's controls, as a user would set them.
+void SetUpWindow(TMainForm& form, const TSearchSettings& settings)
+{
+    auto* folders = form.findChild<QListWidget*>(QStringLiteral("DirectoriesListBox"));
+    for (const QString& folder : settings.Folders)
+        folders->addItem(folder);
+    form.findChild<QLineEdit*>(QStringLiteral("FileTypesEdit"))->setText(settings.Mask);
+    form.findChild<QCheckBox*>(QStringLiteral("ExcludeZeroCheck"))->setChecked(settings.ExcludeZero);
+    form.findChild<QCheckBox*>(QStringLiteral("ProtectSysFoldersCheck"))
+        ->setChecked(settings.ProtectSysFolders);
+    form.findChild<QCheckBox*>(QStringLiteral("ProtectSysFilesCheck"))->setChecked(settings.ProtectSysFiles);
+    form.findChild<QCheckBox*>(QStringLiteral("MinSizeCheck"))->setChecked(settings.MinSizeChecked);
+    form.findChild<QLineEdit*>(QStringLiteral("MinSizeEdit"))->setText(settings.MinSizeText);
+    form.findChild<QComboBox*>(QStringLiteral("MinSizeBox"))->setCurrentIndex(settings.MinSizeUnitIndex);
+}
+
+int RunWindow(const TOptions& options)
+{
+    TMainForm form;
+    SetUpWindow(form, options.Settings);
+    form.show();
+    QString report;
+    SetMessageBoxHook([&](const TMessageBoxRequest& request) {
+        report = request.Text;
+        return TMessageButton::Ok;
+    });
+
+    // The event processing of the program, timed: the longest stretch of work between two real
+    // pumps is how long a click, a repaint or a tick may have to wait.
+    TClock::duration longestGap{};
+    int pumps = 0;
+    std::optional<TClock::time_point> lastPumpEnd;
+    plat::SetPumpHook(TThrottledPump([&] {
+        const auto now = TClock::now();
+        if (lastPumpEnd)
+            longestGap = std::max(longestGap, now - *lastPumpEnd);
+        ++pumps;
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        lastPumpEnd = TClock::now();
+    }));
+
+    auto* startButton = form.findChild<QAbstractButton*>(QStringLiteral("StartButton"));
+    // Written by the stopper thread before it posts the click, read on this thread after it.
+    std::atomic<TClock::rep> stopPostedAt{0};
+    std::optional<TClock::time_point> stopHandled;
+    QObject::connect(startButton, &QAbstractButton::clicked, &form, [&] {
+        if (stopPostedAt.load() != 0 && !stopHandled)
+            stopHandled = TClock::now();
+    });
+    std::thread stopper;
+    if (options.StopAfterMs >= 0)
+        stopper = std::thread([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(options.StopAfterMs));
+            stopPostedAt.store(TClock::now().time_since_epoch().count());
+            QMetaObject::invokeMethod(startButton, &QAbstractButton::click, Qt::QueuedConnection);
+        });
+
+    const auto start = TClock::now();
+    startButton->click();
+    const auto end = TClock::now();
+    if (stopper.joinable())
+        stopper.join();
+    plat::SetPumpHook({});
+    SetMessageBoxHook({});
+
+    PrintGroups();
     const int32_t groups = ResultCount >= 0 ? ResultList[ResultCount].Group : 0;
     std::fprintf(stderr,
-                 "files %d, groups %d, duplicates %d, bytes read %llu, scan %lld ms, sort %lld ms, "
-                 "compare %lld ms\n",
-                 FileCount + 1, groups, ResultCount + 1 - groups,
-                 static_cast<unsigned long long>(plat::TFileReader::TotalBytesRead()), scanMs, sortMs,
-                 compareMs);
-    StopFlag = 1;
+                 "files %s, groups %d, duplicates %d, bytes read %llu, search %.0f ms (window), "
+                 "pumps %d, longest stretch without event processing %.1f ms\n",
+                 qPrintable(QString::number(FileCount + 1)), groups, ResultCount + 1 - groups,
+                 static_cast<unsigned long long>(plat::TFileReader::TotalBytesRead()),
+                 Milliseconds(end - start), pumps, Milliseconds(longestGap));
+    if (stopPostedAt.load() != 0) {
+        const TClock::time_point stopPosted{TClock::duration(stopPostedAt.load())};
+        std::fprintf(
+            stderr, "stop: click posted after %.0f ms, handled %.1f ms later, search ended %.1f ms later\n",
+            Milliseconds(stopPosted - start), stopHandled ? Milliseconds(*stopHandled - stopPosted) : -1.0,
+            stopHandled ? Milliseconds(end - *stopHandled) : -1.0);
+    }
+    std::fprintf(stderr, "report: %s\n",
+                 qPrintable(QString(report).replace(QLatin1String("\n\r"), QLatin1String(" | "))));
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const bool window = [&] {
+        for (int i = 1; i < argc; ++i)
+            if (qstrcmp(argv[i], "--window") == 0)
+                return true;
+        return false;
+    }();
+    if (window && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    std::unique_ptr<QCoreApplication> app =
+        window ? std::make_unique<QApplication>(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);
+    plat::RaiseOpenFileLimit();
+    const std::optional<TOptions> options = ParseArguments(QCoreApplication::arguments().mid(1));
+    if (!options)
+        return Usage();
+    try {
+        return options->Window ? RunWindow(*options) : RunEngine(*options);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "pairwick-bench: %s\n", error.what());
+        return 1;
+    }
 }

@@ -6,7 +6,7 @@
 #include "core/FileLists.h"
 #include "platform/Drives.h"
 #include "platform/LocaleText.h"
-#include "tests/support/TempTree.h"
+#include "tests/support/FakeDrives.h"
 #include "ui/GradientButton.h"
 #include "ui/GradientProgressBar.h"
 #include "ui/ReportListView.h"
@@ -30,43 +30,6 @@
 #include <vector>
 
 namespace {
-
-// The drive table of a machine whose only disks are folders of a temporary tree, so the window
-// never lists the real machine's mounts. The kernel's device tree is an empty folder: every disk
-// counts as fixed.
-class TFakeDrives
-{
-public:
-    TFakeDrives()
-    {
-        m_sysfs = m_files.Folder(QStringLiteral("sys"));
-        plat::SetSysfsRootForTest(&m_sysfs);
-        DiskB = m_files.Folder(QStringLiteral("disk-b"));
-        DiskA = m_files.Folder(QStringLiteral("disk-a"));
-        Gone = m_files.Path(QStringLiteral("gone/")); // never created: cannot be opened
-        m_mountInfo = QStringLiteral("21 1 0:20 / /proc rw - proc proc rw\n"
-                                     "31 1 8:18 / %1 rw - ext4 /dev/sdb2 rw\n"
-                                     "32 1 8:2 / %2 rw - ext4 /dev/sda2 rw\n"
-                                     "33 1 8:3 / %3 rw - ext4 /dev/sda3 rw\n")
-                          .arg(DiskB.chopped(1), DiskA.chopped(1), Gone.chopped(1))
-                          .toUtf8();
-        plat::SetMountInfoSourceForTest(&m_mountInfo);
-    }
-    ~TFakeDrives()
-    {
-        plat::SetMountInfoSourceForTest(nullptr);
-        plat::SetSysfsRootForTest(nullptr);
-    }
-    TFakeDrives(const TFakeDrives&) = delete;
-    TFakeDrives& operator=(const TFakeDrives&) = delete;
-
-    TTempTree m_files;
-    QString DiskA, DiskB, Gone;
-
-private:
-    QString m_sysfs;
-    QByteArray m_mountInfo;
-};
 
 class MainWindow : public ::testing::Test
 {

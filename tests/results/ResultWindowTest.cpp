@@ -1,7 +1,7 @@
 #include "app/VarneMain.h"
-#include "platform/Mounts.h"
 #include "results/ResultView.h"
 #include "tests/results/ResultFixture.h"
+#include "tests/support/FakeDrives.h"
 #include "tests/support/PumpScript.h"
 #include "ui/ReportListView.h"
 
@@ -23,10 +23,8 @@ class ResultWindow : public TResultFixture
 
 TEST_F(ResultWindow, SortsAndMarksThroughItsList)
 {
-    QByteArray noDrives = "21 1 0:20 / /proc rw - proc proc rw\n";
-    plat::SetMountInfoSourceForTest(&noDrives);
+    const TFakeDrives drives;
     TMainForm window;
-    plat::SetMountInfoSourceForTest(nullptr);
     SetUp(); // again: the window's creation handler has set the globals
     FillThreeGroups();
     auto* list = window.findChild<TReportListView*>(QStringLiteral("AdvListView1"));

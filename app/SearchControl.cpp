@@ -1,0 +1,143 @@
+#include "VarneMain.h"
+
+#include "app/AsyncTimer.h"
+#include "core/DuplicateTypes.h"
+#include "core/FileLists.h"
+#include "platform/Clock.h"
+#include "search/FolderScan.h"
+#include "search/SearchRun.h"
+
+#include <QScopeGuard>
+#include <QScopedValueRollback>
+
+void TMainForm::SearchStart()
+{
+    TListWork work(*this);
+    const QScopedValueRollback searching(m_searching, true);
+    const TSearchSettings settings = ReadSearchSettings();
+    MinFileSize = ComputeMinFileSize(settings);
+    // However the search ends, it ends in the idle state.
+    const auto end = qScopeGuard([this] { EndSearch(); });
+    PrepareToStart();
+    SearchPhase = 0;
+    StartTick = plat::TickCount32();
+    AsyncTimer->SetEnabled(true);
+    // No row can be clicked while the lists are released and refilled; the rows come back at once
+    // at the end.
+    AdvListView1->BeginUpdate();
+    AdvListView1->SetRowCount(0);
+    AdvListView1->EndUpdate();
+    AdvListView1->BeginUpdate();
+
+    std::exception_ptr compareError;
+    try {
+        SetStatusText(QStringLiteral(" Status: Cleaning previous results"));
+        ClearResults();
+        if (DirectoriesListBox->count() == 0) {
+            ShowMessageBox(TMessageKind::Error,
+                           QStringLiteral("Please, add one or more directories to search."));
+            PrepareToStop();
+            AdvListView1->SetRowCount(ResultCount + 1);
+            AdvListView1->EndUpdate();
+            AsyncTimer->SetEnabled(false);
+            SetStatusText(QStringLiteral(" Status: Waiting"));
+            return;
+        }
+        compareError = RunSearchLists(settings, *this);
+    } catch (...) {
+        // Nothing is shown of a search that failed before its comparison.
+        AdvListView1->SetRowCount(0);
+        AdvListView1->EndUpdate();
+        throw;
+    }
+
+    DuplicateTextout->setText(DuplicateCountText());
+    DiskUsingTextout->setText(DiskUsingText());
+    AdvListView1->SetRowCount(ResultCount + 1);
+    AdvListView1->EndUpdate();
+
+    const bool interrupted = StopFlag == 1;
+    SetStatusText(interrupted ? QStringLiteral(" Status: Search interrupted.")
+                              : QStringLiteral(" Status: Search finished."));
+    // A search that unwinds because the window closes has nobody left to tell.
+    if (m_closeRequested)
+        return;
+    ShowMessageBox(TMessageKind::Information, SearchReportText(interrupted, TotalFilesTextout->text()));
+    if (compareError)
+        std::rethrow_exception(compareError);
+}
+
+QList<QWidget*> TMainForm::SetupControls() const
+{
+    return {IncludeTypeLabel,       DirectoriesListBox,     AddDirButton,      RemoveDirButton,
+            RemoveAllButton,        SelectDuplicatesButton, DeselectAllButton, DeleteSelectedButton,
+            MoveSelectedButton,     FileTypesEdit,          ExcludeZeroCheck,  ProtectSysFilesCheck,
+            ProtectSysFoldersCheck, MinSizeCheck,           MinSizeEdit,       MinSizeBox};
+}
+
+void TMainForm::PrepareToStart()
+{
+    ProgressBar->setPosition(0);
+    TotalFilesTextout->setText(QStringLiteral("0"));
+    DuplicateTextout->setText(QStringLiteral("0 + 0"));
+    DiskUsingTextout->setText(QStringLiteral("0 MB + 0 MB"));
+    SelectedTextout->setText(QStringLiteral("0 / 0 MB"));
+    for (QWidget* control : SetupControls())
+        control->setEnabled(false);
+    StartButton->setText(QStringLiteral("Stop"));
+    SleepMs(100);
+}
+
+void TMainForm::PrepareToStop()
+{
+    SleepMs(100);
+    for (QWidget* control : SetupControls())
+        control->setEnabled(true);
+    MinSizeEdit->setEnabled(MinSizeCheck->isChecked());
+    MinSizeBox->setEnabled(MinSizeCheck->isChecked());
+    StopFlag = 1;
+    StartButton->setText(QStringLiteral("Start"));
+}
+
+void TMainForm::EndSearch()
+{
+    AsyncTimer->SetEnabled(false);
+    PrepareToStop();
+}
+
+void TMainForm::ClearResults()
+{
+    AdvListView1->SetRowCount(0);
+    ReleaseSearchLists();
+}
+
+void TMainForm::ListWorkEnded()
+{
+    if (--m_listWork == 0 && m_closeRequested)
+        ClearResults();
+}
+
+void TMainForm::SetTotalFilesText(const QString& text)
+{
+    TotalFilesTextout->setText(text);
+}
+
+void TMainForm::SetDuplicateText(const QString& text)
+{
+    DuplicateTextout->setText(text);
+}
+
+void TMainForm::SetDiskUsingText(const QString& text)
+{
+    DiskUsingTextout->setText(text);
+}
+
+void TMainForm::SetProgress(int position)
+{
+    ProgressBar->setPosition(position);
+}
+
+void TMainForm::SetStatusText(const QString& text)
+{
+    SetStatusPanelText(2, text);
+}

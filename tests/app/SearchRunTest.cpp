@@ -1,0 +1,277 @@
+#include "app/VarneMain.h"
+
+#include "core/FileLists.h"
+#include "search/SearchRun.h"
+#include "tests/support/FakeDrives.h"
+#include "tests/support/PumpScript.h"
+#include "ui/ReportListView.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <stdexcept>
+
+namespace {
+
+const char* const SetupControls[] = {"IncludeTypeLabel",     "DirectoriesListBox",   "AddDirButton",
+                                     "RemoveDirButton",      "RemoveAllButton",      "DeselectAllButton",
+                                     "DeleteSelectedButton", "MoveSelectedButton",   "FileTypesEdit",
+                                     "ExcludeZeroCheck",     "ProtectSysFilesCheck", "ProtectSysFoldersCheck",
+                                     "MinSizeCheck",         "MinSizeEdit",          "MinSizeBox"};
+
+// A window searching a temporary tree; every message box is recorded and answered by `OnBox`.
+class SearchRun : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_window = std::make_unique<TMainForm>();
+        LocaleFormat = QLocale(QLocale::English, QLocale::UnitedStates);
+        m_window->show();
+        m_previousHook = SetMessageBoxHook([this](const TMessageBoxRequest& request) {
+            Boxes.push_back(request);
+            if (OnBox)
+                OnBox();
+            return TMessageButton::Ok;
+        });
+    }
+    void TearDown() override
+    {
+        SetMessageBoxHook(m_previousHook);
+        m_window.reset();
+        ResetSearchGlobals();
+        LocaleFormat = QLocale::system();
+    }
+
+    template <typename T = QWidget> T* Find(const char* name) const
+    {
+        return m_window->findChild<T*>(QString::fromLatin1(name));
+    }
+    QString Text(const char* label) const { return Find<QLabel>(label)->text(); }
+    TReportListView* List() const { return Find<TReportListView>("AdvListView1"); }
+    void ClickStart() const { Find<QAbstractButton>("StartButton")->click(); }
+    void Search(const QString& folder)
+    {
+        Find<QListWidget>("DirectoriesListBox")->addItem(folder);
+        ClickStart();
+    }
+    // Three groups of seven files in all, and two files without a twin.
+    QString ThreeGroupsOfSeven()
+    {
+        for (int copy = 0; copy < 3; ++copy)
+            m_drives.m_files.PatternFile(QStringLiteral("t/a%1.bin").arg(copy), 300, 1);
+        for (int copy = 0; copy < 2; ++copy) {
+            m_drives.m_files.PatternFile(QStringLiteral("t/sub/b%1.bin").arg(copy), 200, 2);
+            m_drives.m_files.PatternFile(QStringLiteral("t/c%1.bin").arg(copy), 100, 3);
+        }
+        m_drives.m_files.PatternFile(QStringLiteral("t/unique300.bin"), 300, 9);
+        m_drives.m_files.PatternFile(QStringLiteral("t/unique50.bin"), 50, 9);
+        return m_drives.m_files.Path(QStringLiteral("t/"));
+    }
+    void ExpectIdle() const
+    {
+        EXPECT_EQ(StopFlag, 1);
+        EXPECT_EQ(Find<QAbstractButton>("StartButton")->text(), QStringLiteral("Start"));
+        // The minimum-size edit and unit follow their check box.
+        const bool minSize = Find<QCheckBox>("MinSizeCheck")->isChecked();
+        for (const char* name : SetupControls) {
+            const bool followsCheck = QByteArray(name) == "MinSizeEdit" || QByteArray(name) == "MinSizeBox";
+            EXPECT_EQ(Find(name)->isEnabled(), minSize || !followsCheck) << name;
+        }
+        EXPECT_EQ(m_window->StatusPanelText(0), QStringLiteral(" Version: 1.4.4.0"));
+    }
+
+    TFakeDrives m_drives;
+    std::unique_ptr<TMainForm> m_window;
+    std::vector<TMessageBoxRequest> Boxes;
+    std::function<void()> OnBox;
+
+private:
+    TMessageBoxHook m_previousHook;
+};
+
+TEST_F(SearchRun, FinishedSearchShowsItsGroupsFiguresAndSummary)
+{
+    const QString folder = ThreeGroupsOfSeven();
+    QStringList statusTexts;
+    TPumpScript pump([&](int) {
+        if (statusTexts.isEmpty()) {
+            EXPECT_EQ(Find<QAbstractButton>("StartButton")->text(), QStringLiteral("Stop"));
+            for (const char* name : SetupControls)
+                EXPECT_FALSE(Find(name)->isEnabled()) << name;
+            EXPECT_TRUE(Find("TreeView1")->isEnabled());
+            EXPECT_TRUE(List()->isEnabled());
+            EXPECT_EQ(Text("SelectedTextout"), QStringLiteral("0 / 0 MB"));
+        }
+        m_window->AsyncTimerTimer();
+        const QString status = m_window->StatusPanelText(2);
+        if (statusTexts.isEmpty() || statusTexts.back() != status)
+            statusTexts << status;
+    });
+    Search(folder);
+
+    EXPECT_EQ(statusTexts.front(), QStringLiteral(" Status: Scan \"%1\"...  0 Files").arg(folder));
+    EXPECT_TRUE(statusTexts.back().startsWith(QStringLiteral(" Status: Comparing \"") + folder));
+    ASSERT_EQ(Boxes.size(), 1u);
+    EXPECT_EQ(Boxes[0].Kind, TMessageKind::Information);
+    EXPECT_EQ(Boxes[0].Text, QStringLiteral("Search finished.                                    \n\r\n\r"
+                                            "Scanned: 9 files\n\rSelected: 7 files\n\r including: \n\r"
+                                            "    Original files: 3\n\r    Duplicate files: 4"));
+    EXPECT_EQ(Text("TotalFilesTextout"), QStringLiteral("9"));
+    EXPECT_EQ(Text("DuplicateTextout"), QStringLiteral("3 + 4"));
+    EXPECT_EQ(Text("DiskUsingTextout"), QStringLiteral("600 B + 900 B"));
+    EXPECT_EQ(m_window->StatusPanelText(2), QStringLiteral(" Status: Search finished."));
+    EXPECT_EQ(ResultCount, 6);
+    EXPECT_EQ(List()->RowCount(), 7);
+    EXPECT_EQ(SortList.size(), 7u);
+    EXPECT_EQ(SortList[6].ItemIndex, 6);
+    EXPECT_EQ(SortList[6].Shade, 3);
+    EXPECT_EQ(List()->sortColumn(), 2);
+    EXPECT_EQ(List()->sortDirection(), 0);
+    EXPECT_TRUE(List()->showSortGlyph());
+    ExpectIdle();
+
+    EXPECT_EQ(ElapsedText(75 * 60 * 1000), QStringLiteral("01:15:00"));
+    EXPECT_EQ(ElapsedText(100u * 3600 * 1000), QStringLiteral("00:00:00"));
+    EXPECT_EQ(ElapsedText(99u * 3600 * 1000 + 59 * 60 * 1000 + 59 * 1000 + 999), QStringLiteral("99:59:59"));
+}
+
+TEST_F(SearchRun, EmptySearchListDropsThePreviousResults)
+{
+    Search(ThreeGroupsOfSeven());
+    ASSERT_EQ(ResultCount, 6);
+    Find<QListWidget>("DirectoriesListBox")->clear();
+    Boxes.clear();
+    ClickStart();
+
+    ASSERT_EQ(Boxes.size(), 1u);
+    EXPECT_EQ(Boxes[0].Kind, TMessageKind::Error);
+    EXPECT_EQ(Boxes[0].Text, QStringLiteral("Please, add one or more directories to search."));
+    EXPECT_EQ(ResultCount, -1);
+    EXPECT_EQ(FileCount, -1);
+    EXPECT_EQ(PathCount, -1);
+    EXPECT_EQ(List()->RowCount(), 0);
+    EXPECT_EQ(m_window->StatusPanelText(2), QStringLiteral(" Status: Waiting"));
+    ExpectIdle();
+}
+
+TEST_F(SearchRun, NoDuplicatesAmongManyFilesCountsWithThousandsSeparators)
+{
+    for (int size = 1; size <= 1234; ++size)
+        m_drives.m_files.PatternFile(QStringLiteral("many/f%1").arg(size), size, 5);
+    Find<QCheckBox>("MinSizeCheck")->setChecked(true); // "0" KB: no minimum
+    Search(m_drives.m_files.Path(QStringLiteral("many/")));
+
+    ASSERT_EQ(Boxes.size(), 1u);
+    EXPECT_EQ(Boxes[0].Text, QStringLiteral("Search finished.                                    \n\r\n\r"
+                                            "Scanned: 1,234 files\n\rFounded duplicates: 0 "));
+    EXPECT_EQ(Text("TotalFilesTextout"), QStringLiteral("1,234"));
+    EXPECT_EQ(Text("DuplicateTextout"), QStringLiteral("0 + 0"));
+    EXPECT_EQ(List()->RowCount(), 0);
+    ExpectIdle();
+}
+
+TEST_F(SearchRun, StopDuringTheScanOrTheComparisonEndsOneSearchAsInterrupted)
+{
+    const QString folder = ThreeGroupsOfSeven();
+    {
+        // Two clicks through the pump: the first asks for the stop, the second starts nothing.
+        TPumpScript pump([&](int count) {
+            if (count == 1) {
+                ClickStart();
+                ClickStart();
+            }
+        });
+        Search(folder);
+    }
+    ASSERT_EQ(Boxes.size(), 1u);
+    EXPECT_EQ(Boxes[0].Text, QStringLiteral("Search interrupted.") + QString(22, QLatin1Char(' ')));
+    EXPECT_EQ(m_window->StatusPanelText(2), QStringLiteral(" Status: Search interrupted."));
+    EXPECT_EQ(Text("TotalFilesTextout"), QStringLiteral("0"));
+    EXPECT_EQ(Text("DuplicateTextout"), QStringLiteral("0 + 0"));
+    EXPECT_EQ(Text("DiskUsingTextout"), QStringLiteral("0 B + 0 B"));
+    EXPECT_EQ(ResultCount, -1);
+    ExpectIdle();
+
+    // Stopped once the first group is in; a click while the summary is open starts nothing either.
+    Boxes.clear();
+    OnBox = [&] { ClickStart(); };
+    {
+        TPumpScript pump([&](int) {
+            if (SearchPhase == 1 && ResultCount >= 1 && StopFlag == 0)
+                ClickStart();
+        });
+        ClickStart();
+    }
+    ASSERT_EQ(Boxes.size(), 1u);
+    EXPECT_TRUE(Boxes[0].Text.startsWith(QStringLiteral("Search interrupted.") +
+                                         QString(33, QLatin1Char(' ')) +
+                                         QStringLiteral("\n\r\n\rScanned: ")));
+    EXPECT_TRUE(Boxes[0].Text.endsWith(QStringLiteral("    Original files: 1\n\r    Duplicate files: 2")));
+    EXPECT_EQ(ResultCount, 2);
+    EXPECT_EQ(List()->RowCount(), 3);
+    ExpectIdle();
+}
+
+TEST_F(SearchRun, ErrorsAreShownAfterTheSearchHasEnded)
+{
+    const QString folder = ThreeGroupsOfSeven();
+    {
+        TPumpScript pump([](int count) {
+            if (count == 1)
+                throw std::runtime_error("the disk went away");
+        });
+        Search(folder);
+    }
+    ASSERT_EQ(Boxes.size(), 1u);
+    EXPECT_EQ(Boxes[0].Kind, TMessageKind::Error);
+    EXPECT_EQ(Boxes[0].Text, QStringLiteral("the disk went away"));
+    EXPECT_EQ(ResultCount, -1);
+    EXPECT_EQ(List()->RowCount(), 0);
+    ExpectIdle();
+
+    // An error inside the comparison: the groups found so far are shown and summed up first.
+    Boxes.clear();
+    {
+        TPumpScript pump([](int) {
+            if (SearchPhase == 1 && ResultCount >= 1)
+                throw std::runtime_error("read error");
+        });
+        ClickStart();
+    }
+    ASSERT_EQ(Boxes.size(), 2u);
+    EXPECT_TRUE(Boxes[0].Text.startsWith(QStringLiteral("Search finished.")));
+    EXPECT_EQ(Boxes[1].Text, QStringLiteral("read error"));
+    EXPECT_EQ(ResultCount, 2);
+    EXPECT_EQ(List()->RowCount(), 3);
+    ExpectIdle();
+}
+
+TEST_F(SearchRun, ClosingDuringASearchReleasesTheListsOnlyAfterItUnwound)
+{
+    const QString folder = ThreeGroupsOfSeven();
+    bool listsKept = false;
+    TPumpScript pump([&](int) {
+        if (SearchPhase == 1 && ResultCount >= 1 && m_window->isVisible()) {
+            m_window->close();
+            listsKept = ResultCount >= 1 && FileCount == 8;
+        }
+    });
+    Search(folder);
+
+    EXPECT_TRUE(listsKept);
+    EXPECT_FALSE(m_window->isVisible());
+    EXPECT_TRUE(Boxes.empty());
+    EXPECT_EQ(ResultCount, -1);
+    EXPECT_EQ(PathCount, -1);
+    EXPECT_EQ(List()->RowCount(), 0);
+    EXPECT_EQ(StopFlag, 1);
+}
+
+} // namespace
