@@ -9,8 +9,11 @@
 #include "core/FileLists.h"
 #include "platform/Clock.h"
 #include "platform/Drives.h"
+#include "platform/KeyState.h"
 #include "platform/LocaleText.h"
 #include "platform/SystemFolders.h"
+#include "results/ResultView.h"
+#include "results/Selection.h"
 #include "search/SearchRun.h"
 #include "ui/ThemePaint.h"
 
@@ -311,31 +314,130 @@ void TMainForm::FormCloseQuery(bool& canClose)
 
 // Result list and marking.
 
-void TMainForm::SortByColumn(int, uint8_t) {}
+int TMainForm::TResultLink::SelectedRow() const
+{
+    return m_form.AdvListView1->SelectedIndex();
+}
 
-void TMainForm::UpdateSelectionStats() {}
+uint8_t TMainForm::TResultLink::SortDirection() const
+{
+    return uint8_t(m_form.AdvListView1->sortDirection());
+}
 
-void TMainForm::AdvListView1Data(int, TReportRowData&) {}
+void TMainForm::TResultLink::BeginRowUpdate()
+{
+    m_form.AdvListView1->BeginUpdate();
+}
 
-void TMainForm::AdvListView1DrawItemProp(int, TReportRowPaint&) {}
+void TMainForm::TResultLink::EndRowUpdate()
+{
+    m_form.AdvListView1->EndUpdate();
+}
 
-void TMainForm::AdvListView1ColumnClick(int) {}
+void TMainForm::TResultLink::SetRowCount(int rows)
+{
+    m_form.AdvListView1->SetRowCount(rows);
+}
 
-void TMainForm::AdvListView1SortStart(int, bool&) {}
+void TMainForm::TResultLink::SelectAndFocusRow(int row)
+{
+    m_form.AdvListView1->SelectAndFocus(row);
+}
 
-void TMainForm::AdvListView1Resize() {}
+void TMainForm::TResultLink::RepaintRows()
+{
+    m_form.AdvListView1->RepaintRows();
+}
 
-void TMainForm::AdvListView1LeftClickCell(int, int, Qt::KeyboardModifiers) {}
+void TMainForm::TResultLink::SetSelectedText(const QString& text)
+{
+    m_form.SelectedTextout->setText(text);
+}
 
-void TMainForm::AdvListView1KeyDown(int, Qt::KeyboardModifiers) {}
+void TMainForm::TResultLink::DeleteThisFile()
+{
+    m_form.Deletethisfile1Click();
+}
 
-void TMainForm::DeselectAllButtonClick() {}
+void TMainForm::SortByColumn(int column, uint8_t direction)
+{
+    ::SortByColumn(column, direction);
+}
 
-void TMainForm::SelectAllinFolder1Click() {}
+void TMainForm::UpdateSelectionStats()
+{
+    ::UpdateSelectionStats(m_resultLink);
+}
 
-void TMainForm::LeaveonlyoldestversionineachDupGroup1Click() {}
+void TMainForm::AdvListView1Data(int row, TReportRowData& rowData)
+{
+    ResultRowData(row, rowData);
+}
 
-void TMainForm::LeaveonlynewestversionineachDupGroup1Click() {}
+void TMainForm::AdvListView1DrawItemProp(int row, TReportRowPaint& paint)
+{
+    ResultRowPaint(row, paint);
+}
+
+void TMainForm::AdvListView1ColumnClick(int column)
+{
+    // The sort lets messages through once; the list ignores header clicks until it returns.
+    const TListWork work(*this);
+    ResultColumnClick(m_resultLink, column);
+}
+
+void TMainForm::AdvListView1SortStart(int, bool&)
+{
+    // Every column may be sorted.
+}
+
+void TMainForm::AdvListView1Resize()
+{
+    // The list fits its columns itself.
+}
+
+// The marking handlers do nothing while other work on the lists lets messages through: a mark
+// must not change under a sort that is reordering the rows or a run that is acting on the marks.
+
+void TMainForm::AdvListView1LeftClickCell(int row, int column, Qt::KeyboardModifiers)
+{
+    if (!ListsBusy())
+        ResultLeftClickCell(m_resultLink, row, column, plat::ShiftHeld());
+}
+
+void TMainForm::AdvListView1KeyDown(int key, Qt::KeyboardModifiers)
+{
+    if (!ListsBusy())
+        ResultKeyDown(m_resultLink, key, plat::ShiftHeld());
+}
+
+void TMainForm::DeselectAllButtonClick()
+{
+    if (!ListsBusy())
+        DeselectAll(m_resultLink);
+}
+
+void TMainForm::SelectAllinFolder1Click()
+{
+    if (!ListsBusy())
+        SelectAllInFolder(m_resultLink);
+}
+
+void TMainForm::LeaveonlyoldestversionineachDupGroup1Click()
+{
+    if (ListsBusy())
+        return;
+    const TListWork work(*this);
+    LeaveOnlyOneVersion(m_resultLink, TKeptVersion::Oldest);
+}
+
+void TMainForm::LeaveonlynewestversionineachDupGroup1Click()
+{
+    if (ListsBusy())
+        return;
+    const TListWork work(*this);
+    LeaveOnlyOneVersion(m_resultLink, TKeptVersion::Newest);
+}
 
 // File actions, the list's menu and the web links.
 

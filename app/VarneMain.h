@@ -3,6 +3,7 @@
 #include "ui_VarneMain.h"
 
 #include "app/MessageBoxes.h"
+#include "results/ResultWindow.h"
 #include "search/SearchDisplay.h"
 #include "search/SearchSettings.h"
 
@@ -141,6 +142,26 @@ private:
     bool m_closeRequested = false; // the lists go once the handlers using them have unwound
 
     // Result list and marking.
+
+    // The list and the "Selected:" figure as the result commands see them.
+    class TResultLink final : public TResultWindow
+    {
+    public:
+        explicit TResultLink(TMainForm& form) : m_form(form) {}
+        int SelectedRow() const override;
+        uint8_t SortDirection() const override;
+        void BeginRowUpdate() override;
+        void EndRowUpdate() override;
+        void SetRowCount(int rows) override;
+        void SelectAndFocusRow(int row) override;
+        void RepaintRows() override;
+        void SetSelectedText(const QString& text) override;
+        void DeleteThisFile() override;
+
+    private:
+        TMainForm& m_form;
+    };
+    TResultLink m_resultLink{*this};
 
     // File actions.
 
