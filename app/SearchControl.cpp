@@ -4,6 +4,7 @@
 #include "core/DuplicateTypes.h"
 #include "core/FileLists.h"
 #include "platform/Clock.h"
+#include "results/Selection.h"
 #include "search/FolderScan.h"
 #include "search/SearchRun.h"
 
@@ -108,6 +109,7 @@ void TMainForm::EndSearch()
 void TMainForm::ClearResults()
 {
     AdvListView1->SetRowCount(0);
+    AnchorRow = -1;
     ReleaseSearchLists();
 }
 
