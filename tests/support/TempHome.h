@@ -27,7 +27,8 @@ public:
     TTempHome(const TTempHome&) = delete;
     TTempHome& operator=(const TTempHome&) = delete;
 
-    // The home trash, ending with '/'.
+    // The home folder and the home trash, each ending with '/'.
+    QString Path() const { return m_tree.Path(QStringLiteral("home/")); }
     QString Trash() const { return m_tree.Path(QStringLiteral("home/data/Trash/")); }
 
 private:
