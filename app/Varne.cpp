@@ -1,3 +1,5 @@
+#include "actions/DeleteUnit.h"
+#include "actions/MoveUnit.h"
 #include "app/CommandLine.h"
 #include "app/DesktopIdentity.h"
 #include "app/EventPump.h"
@@ -28,8 +30,15 @@ int main(int argc, char** argv)
     plat::RaiseOpenFileLimit();
 
     std::unique_ptr<TMainForm> mainForm;
+    std::unique_ptr<TDeleteForm> deleteForm;
+    std::unique_ptr<TMoveForm> moveForm;
     try {
         mainForm = std::make_unique<TMainForm>();
+        // The two dialogs stay hidden until an action shows them, and are reused for every one.
+        deleteForm = std::make_unique<TDeleteForm>();
+        DeleteForm = deleteForm.get();
+        moveForm = std::make_unique<TMoveForm>();
+        MoveForm = moveForm.get();
     } catch (const std::exception& error) {
         ShowMessageBox(TMessageKind::Error, QString::fromLocal8Bit(error.what()));
         return 1;
@@ -40,6 +49,10 @@ int main(int argc, char** argv)
     const int exitCode = QApplication::exec();
 
     RemoveEventPump();
+    MoveForm = nullptr;
+    DeleteForm = nullptr;
+    moveForm.reset();
+    deleteForm.reset();
     mainForm.reset();
     return exitCode;
 }

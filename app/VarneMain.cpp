@@ -1,5 +1,6 @@
 #include "VarneMain.h"
 
+#include "actions/ShellCommands.h"
 #include "app/AsyncTimer.h"
 #include "app/ButtonGlyphs.h"
 #include "app/FolderTree.h"
@@ -17,6 +18,7 @@
 #include "search/SearchRun.h"
 #include "ui/ThemePaint.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -441,22 +443,61 @@ void TMainForm::LeaveonlynewestversionineachDupGroup1Click()
 
 // File actions, the list's menu and the web links.
 
-void TMainForm::MoveSelectedButtonClick() {}
+void TMainForm::MoveSelectedButtonClick()
+{
+    TListWork work(*this);
+    MoveSelected(m_fileActionWindow);
+}
 
-void TMainForm::DeleteSelectedButtonClick() {}
+void TMainForm::DeleteSelectedButtonClick()
+{
+    TListWork work(*this);
+    DeleteSelected(m_fileActionWindow);
+}
 
-void TMainForm::PopupMenu1Popup() {}
+void TMainForm::PopupMenu1Popup()
+{
+    const TPopupMenuState state = PopupMenuState(AdvListView1->SelectedIndex());
+    for (QAction* rowCommand : {FileProperties1, Opencontainedfolder1, SelectAllinFolder1,
+                                LeaveonlyoldestversionineachDupGroup1, LeaveonlynewestversionineachDupGroup1})
+        rowCommand->setEnabled(state.RowCommands);
+    Deletethisfile1->setEnabled(state.DeleteThisFile);
+}
 
-void TMainForm::FileProperties1Click() {}
+void TMainForm::FileProperties1Click()
+{
+    if (const int32_t index = RecordOfRow(AdvListView1->SelectedIndex()); index >= 0)
+        ShowFileProperties(FullPath(ResultList[index]));
+}
 
-void TMainForm::Opencontainedfolder1Click() {}
+void TMainForm::Opencontainedfolder1Click()
+{
+    if (const int32_t index = RecordOfRow(AdvListView1->SelectedIndex()); index >= 0)
+        ExploreFolder(PathList[ResultList[index].PathIndex], FullPath(ResultList[index]));
+}
 
-void TMainForm::Deletethisfile1Click() {}
+void TMainForm::Deletethisfile1Click()
+{
+    TListWork work(*this);
+    DeleteThisFile(AdvListView1->SelectedIndex(), m_fileActionWindow);
+}
 
-void TMainForm::HelpButtonClick() {}
+void TMainForm::HelpButtonClick()
+{
+    OpenWebPage(TWebPage::Help);
+}
 
-void TMainForm::UpdateButtonClick() {}
+void TMainForm::UpdateButtonClick()
+{
+    OpenWebPage(TWebPage::Home);
+}
 
-void TMainForm::ReelgrabButtonClick() {}
+void TMainForm::ReelgrabButtonClick()
+{
+    OpenWebPage(TWebPage::Reelgrab);
+}
 
-void TMainForm::HTMLabel5Click() {}
+void TMainForm::HTMLabel5Click()
+{
+    OpenWebPage(TWebPage::Donation);
+}

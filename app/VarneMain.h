@@ -2,6 +2,7 @@
 
 #include "ui_VarneMain.h"
 
+#include "actions/FileActions.h"
 #include "app/MessageBoxes.h"
 #include "results/ResultWindow.h"
 #include "search/SearchDisplay.h"
@@ -164,6 +165,25 @@ private:
     TResultLink m_resultLink{*this};
 
     // File actions.
+
+    // The window as the delete and move commands see it: the two dialogs, the message boxes and
+    // the result list.
+    class TFileActionWindow : public TActionWindow
+    {
+    public:
+        explicit TFileActionWindow(TMainForm& form) : m_form(form) {}
+        void ShowDeleteForm() override;
+        void ShowMoveForm() override;
+        bool ShowError(const QString& text, bool offerAbort) override;
+        void ShowInformation(const QString& text) override;
+        bool Confirm(const QString& text) override;
+        void RepaintList() override;
+        void UpdateSelectionStats() override;
+
+    private:
+        TMainForm& m_form;
+    };
+    TFileActionWindow m_fileActionWindow{*this};
 
     TAsyncTimer* AsyncTimer = nullptr; // owned; deleted before anything else in the destructor
     QMenu* PopupMenu1 = nullptr;       // owned through the QObject tree
