@@ -169,6 +169,20 @@ QString SizeText(int64_t bytes)
     return QString::number(bytes) + QStringLiteral(" B");
 }
 
+QString DuplicateCountText()
+{
+    // Groups are numbered in ResultList order: the last record's group is their number.
+    const int64_t groups = ResultCount > 0 ? ResultList[ResultCount].Group : 0;
+    const int64_t members = ResultCount > 0 ? int64_t(ResultCount) + 1 : 0;
+    return plat::FormatCount(groups, LocaleFormat) + QStringLiteral(" + ") +
+           plat::FormatCount(members - groups, LocaleFormat);
+}
+
+QString DiskUsingText()
+{
+    return SizeText(int64_t(OriginalBytes)) + QStringLiteral(" + ") + SizeText(int64_t(DuplicateBytes));
+}
+
 void ResetSearchGlobals()
 {
     ReleaseSearchLists();

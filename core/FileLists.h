@@ -87,5 +87,9 @@ inline QString NameOf(const TFileInfoType& record)
 // separator of LocaleFormat and no thousands separators.
 QString SizeText(int64_t bytes);
 
+// "Original files + duplicates:" and "Disk space using:" as ResultList and the byte totals stand.
+QString DuplicateCountText();
+QString DiskUsingText();
+
 // Puts every list, counter and search global back to its start-up state.
 void ResetSearchGlobals();

@@ -77,10 +77,8 @@ void TComparison::Run()
 
 void TComparison::ShowStatistics()
 {
-    m_display.SetDuplicateText(plat::FormatCount(m_groups, LocaleFormat) + QStringLiteral(" + ") +
-                               plat::FormatCount(int64_t(ResultCount) + 1 - m_groups, LocaleFormat));
-    m_display.SetDiskUsingText(SizeText(int64_t(OriginalBytes)) + QStringLiteral(" + ") +
-                               SizeText(int64_t(DuplicateBytes)));
+    m_display.SetDuplicateText(DuplicateCountText());
+    m_display.SetDiskUsingText(DiskUsingText());
 }
 
 void TComparison::GrowResultsIfNeeded()

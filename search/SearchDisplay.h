@@ -15,3 +15,13 @@ public:
     // The status line; the comparison itself never sets it.
     virtual void SetStatusText(const QString&) {}
 };
+
+// Shows nothing: for searches run without a window.
+class TNoDisplay : public TSearchDisplay
+{
+public:
+    void SetTotalFilesText(const QString&) override {}
+    void SetDuplicateText(const QString&) override {}
+    void SetDiskUsingText(const QString&) override {}
+    void SetProgress(int) override {}
+};

@@ -62,19 +62,6 @@ QString LiveStatusText()
            QString::number(int64_t(FileCount) + 1) + QStringLiteral(" Files");
 }
 
-QString DuplicateCountText()
-{
-    const int64_t groups = ResultCount > 0 ? GroupCount() : 0;
-    const int64_t members = ResultCount > 0 ? int64_t(ResultCount) + 1 : 0;
-    return plat::FormatCount(groups, LocaleFormat) + QStringLiteral(" + ") +
-           plat::FormatCount(members - groups, LocaleFormat);
-}
-
-QString DiskUsingText()
-{
-    return SizeText(int64_t(OriginalBytes)) + QStringLiteral(" + ") + SizeText(int64_t(DuplicateBytes));
-}
-
 QString SearchReportText(bool interrupted, const QString& totalFilesText)
 {
     if (interrupted && ResultCount <= 0)

@@ -25,9 +25,5 @@ QString ElapsedText(uint32_t milliseconds);
 // file being compared.
 QString LiveStatusText();
 
-// "Original files + duplicates:" and "Disk space using:" as the lists stand.
-QString DuplicateCountText();
-QString DiskUsingText();
-
 // The message at the end of a search. `totalFilesText` is what "Files scanned:" shows.
 QString SearchReportText(bool interrupted, const QString& totalFilesText);

@@ -39,15 +39,6 @@ namespace {
 
 using TClock = std::chrono::steady_clock;
 
-class TQuietDisplay : public TSearchDisplay
-{
-public:
-    void SetTotalFilesText(const QString&) override {}
-    void SetDuplicateText(const QString&) override {}
-    void SetDiskUsingText(const QString&) override {}
-    void SetProgress(int) override {}
-};
-
 struct TOptions
 {
     TSearchSettings Settings;
@@ -138,7 +129,7 @@ int RunEngine(const TOptions& options)
     ProgramFilesPrefix = plat::ProgramFilesFolder();
     MinFileSize = ComputeMinFileSize(options.Settings);
     StopFlag = 0;
-    TQuietDisplay display;
+    TNoDisplay display;
     const auto start = TClock::now();
     if (const std::exception_ptr error = RunSearchLists(options.Settings, display))
         std::rethrow_exception(error);

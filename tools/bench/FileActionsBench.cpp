@@ -6,9 +6,7 @@
 
 #include "actions/FileActions.h"
 #include "core/FileLists.h"
-#include "core/SortProcedures.h"
-#include "search/CompareFiles.h"
-#include "search/FolderScan.h"
+#include "search/SearchRun.h"
 
 #include <benchmark/benchmark.h>
 
@@ -21,15 +19,6 @@
 namespace {
 
 constexpr int FileCount10k = 10'000;
-
-class TQuietDisplay : public TSearchDisplay
-{
-public:
-    void SetTotalFilesText(const QString&) override {}
-    void SetDuplicateText(const QString&) override {}
-    void SetDiskUsingText(const QString&) override {}
-    void SetProgress(int) override {}
-};
 
 // Confirms with the mode given and answers every box with OK.
 class TConfirmingWindow : public TActionWindow
@@ -67,15 +56,9 @@ void SearchAndMark(const QString& folder)
     settings.Folders = {folder};
     ResetSearchGlobals();
     StopFlag = 0;
-    ReserveScanLists();
-    ScanSearchFolders(settings);
-    TrimScanLists();
-    SortFiles(FileList, 0, FileCount, CompareSize, 1);
-    ReserveResultList();
-    SearchPhase = 1;
-    TQuietDisplay display;
-    CompareFiles(display);
-    TrimResultList();
+    TNoDisplay display;
+    if (const std::exception_ptr error = RunSearchLists(settings, display))
+        std::rethrow_exception(error);
     StopFlag = 1;
     for (int32_t i = 1; i <= ResultCount; ++i)
         ResultList[i].Checked = 1;
