@@ -91,6 +91,17 @@ QStringView TNamePool::View(TNameRef ref, TBuffer& buffer) const
     return QStringView(buffer.data(), static_cast<qsizetype>(length));
 }
 
+std::string_view TNamePool::Stored(TNameRef ref) const
+{
+    if (ref.Index == 0)
+        return {};
+    const uint8_t* at = m_chunks[ref.Index >> ChunkBits].get() + (ref.Index & (ChunkBytes - 1));
+    uint16_t header = 0;
+    std::memcpy(&header, at, sizeof header);
+    const size_t bytes = sizeof header + (header >> 1) * ((header & 1) ? sizeof(char16_t) : 1);
+    return {reinterpret_cast<const char*>(at), bytes};
+}
+
 QString TNamePool::Text(TNameRef ref) const
 {
     TBuffer buffer;

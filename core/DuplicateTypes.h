@@ -11,6 +11,7 @@
 #include <memory>
 #include <new>
 #include <stdexcept>
+#include <string_view>
 #include <type_traits>
 #include <vector>
 
@@ -85,6 +86,8 @@ public:
     QStringView View(TNameRef ref, TBuffer& buffer) const;
     QString Text(TNameRef ref) const;
     void AppendTo(QString& text, TNameRef ref) const;
+    // The name as the pool keeps it: equal for equal names, different for different ones.
+    std::string_view Stored(TNameRef ref) const;
     // Asks the processor to bring the name into the cache (sorts call it ahead of their reads).
     void Prefetch(TNameRef ref) const
     {

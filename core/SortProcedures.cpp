@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <string_view>
+#include <unordered_map>
 #include <utility>
 
 namespace {
@@ -89,17 +91,54 @@ struct TOrderSeq
     }
 };
 
-// The order sort by name: each entry carries its record's name, so a comparison reads the entry
-// and the name and never the record, and names can be fetched ahead straight from the entries.
-// CompareName compares exactly these names, so every step comes out as with the records.
-struct TNamedEntry
+// The order sorts by name and by folder compare ranks instead of texts. Keys that the collator
+// holds equal share a rank and the ranks follow the collator's order, so each comparison of two
+// ranks has the sign the comparison of the two texts has: the passes take exactly the same steps
+// and leave exactly the same order, ties included. A column sort then costs one collation of
+// each distinct text instead of one per comparison.
+struct TRankedEntry
 {
     TSortEntry Entry;
-    TNameRef Name;
+    uint32_t Rank;
 };
 
-// A name widened for the collator, kept until another is asked for: the pivot of a partition and
-// the entry being inserted meet many names in a row.
+struct TRankSeq
+{
+    std::vector<TRankedEntry>& Entries; // Entries[k - Low] stands for Order[k]
+    int32_t Low;
+    uint8_t Direction;
+    using TSaved = TRankedEntry;
+
+    uint32_t Key(int32_t k) const { return Entries[size_t(k - Low)].Rank; }
+    static uint32_t KeyOf(const TSaved& saved) { return saved.Rank; }
+    int32_t Compare(uint32_t a, uint32_t b) const { return Directed(ThreeWay(a, b), Direction); }
+    void Swap(int32_t a, int32_t b) { std::swap(Entries[size_t(a - Low)], Entries[size_t(b - Low)]); }
+    TSaved Save(int32_t k) const { return Entries[size_t(k - Low)]; }
+    void MoveTo(int32_t from, int32_t to) { Entries[size_t(to - Low)] = Entries[size_t(from - Low)]; }
+    void Restore(int32_t k, const TSaved& saved) { Entries[size_t(k - Low)] = saved; }
+    void Ahead(int32_t, int32_t, int32_t, int32_t) const {} // entries lie in order in memory
+};
+
+// Ranks the distinct keys 0 .. count - 1, ordered by `less` and told apart by `differ`.
+template <class TLess, class TDiffer>
+std::vector<uint32_t> RankKeys(uint32_t count, TLess less, TDiffer differ)
+{
+    std::vector<uint32_t> byOrder(count);
+    for (uint32_t key = 0; key < count; ++key)
+        byOrder[key] = key;
+    std::sort(byOrder.begin(), byOrder.end(), less);
+    std::vector<uint32_t> ranks(count);
+    uint32_t rank = 0;
+    for (uint32_t n = 0; n < count; ++n) {
+        if (n > 0 && differ(byOrder[n - 1], byOrder[n]))
+            ++rank;
+        ranks[byOrder[n]] = rank;
+    }
+    return ranks;
+}
+
+// A name widened for the collator, kept until another is asked for: sorting the distinct names
+// meets the same pivot many times in a row.
 class TWidenedName
 {
 public:
@@ -120,30 +159,60 @@ private:
     bool m_valid = false;
 };
 
-struct TNameSeq
+// The rank of each entry's name: names with the same text are ranked once.
+std::vector<TRankedEntry> RankByName(const TFileList& list, const TSortList& order, int32_t low, int32_t high)
 {
-    std::vector<TNamedEntry>& Entries; // Entries[k - Low] stands for Order[k]
-    int32_t Low;
-    uint8_t Direction;
-    // Each pass gets its own copy of the view, so nothing widened lives across the pump between.
-    mutable TWidenedName Left, Right;
-    using TSaved = TNamedEntry;
+    std::vector<TRankedEntry> entries(size_t(high - low + 1));
+    std::unordered_map<std::string_view, uint32_t> distinct;
+    distinct.reserve(entries.size());
+    std::vector<TNameRef> names;
+    for (int32_t k = low; k <= high; ++k) {
+        const TNameRef name = list[order[size_t(k)].ItemIndex].Name;
+        const auto [at, added] = distinct.try_emplace(NamePool.Stored(name), uint32_t(names.size()));
+        if (added)
+            names.push_back(name);
+        entries[size_t(k - low)] = {order[size_t(k)], at->second};
+    }
+    std::vector<uint32_t> ranks;
+    if (plat::KeysAgree()) {
+        // One key per name, then byte comparisons: far fewer collations than one per comparison.
+        std::vector<QCollatorSortKey> keys;
+        keys.reserve(names.size());
+        TNamePool::TBuffer buffer;
+        for (TNameRef name : names)
+            keys.push_back(plat::CollationKey(NamePool.View(name, buffer)));
+        ranks = RankKeys(
+            uint32_t(names.size()), [&](uint32_t a, uint32_t b) { return keys[a].compare(keys[b]) < 0; },
+            [&](uint32_t a, uint32_t b) { return keys[a].compare(keys[b]) != 0; });
+    } else {
+        auto compare = [&, left = TWidenedName(), right = TWidenedName()](uint32_t a, uint32_t b) mutable {
+            return plat::CompareIgnoreCase(left.Of(names[a]), right.Of(names[b]));
+        };
+        ranks = RankKeys(
+            uint32_t(names.size()), [&](uint32_t a, uint32_t b) { return compare(a, b) < 0; },
+            [&](uint32_t a, uint32_t b) { return compare(a, b) != 0; });
+    }
+    for (TRankedEntry& entry : entries)
+        entry.Rank = ranks[entry.Rank];
+    return entries;
+}
 
-    TNameRef Key(int32_t k) const { return Entries[size_t(k - Low)].Name; }
-    static TNameRef KeyOf(const TSaved& saved) { return saved.Name; }
-    int32_t Compare(TNameRef a, TNameRef b) const
-    {
-        return Directed(plat::CompareIgnoreCase(Left.Of(a), Right.Of(b)), Direction);
-    }
-    void Swap(int32_t a, int32_t b) { std::swap(Entries[size_t(a - Low)], Entries[size_t(b - Low)]); }
-    TSaved Save(int32_t k) const { return Entries[size_t(k - Low)]; }
-    void MoveTo(int32_t from, int32_t to) { Entries[size_t(to - Low)] = Entries[size_t(from - Low)]; }
-    void Restore(int32_t k, const TSaved& saved) { Entries[size_t(k - Low)] = saved; }
-    void Ahead(int32_t k, int32_t step, int32_t lo, int32_t hi) const
-    {
-        NamePool.Prefetch(Key(std::clamp(k + 16 * step, lo, hi)));
-    }
-};
+// The rank of each entry's folder.
+std::vector<TRankedEntry> RankByFolder(const TFileList& list, const TSortList& order,
+                                       const TStringArr& folders, int32_t low, int32_t high)
+{
+    auto compare = [&](uint32_t a, uint32_t b) {
+        return plat::CompareIgnoreCase(folders[int32_t(a)], folders[int32_t(b)]);
+    };
+    const std::vector<uint32_t> ranks = RankKeys(
+        uint32_t(folders.Used()), [&](uint32_t a, uint32_t b) { return compare(a, b) < 0; },
+        [&](uint32_t a, uint32_t b) { return compare(a, b) != 0; });
+    std::vector<TRankedEntry> entries(size_t(high - low + 1));
+    for (int32_t k = low; k <= high; ++k)
+        entries[size_t(k - low)] = {order[size_t(k)],
+                                    ranks[size_t(list[order[size_t(k)].ItemIndex].PathIndex)]};
+    return entries;
+}
 
 template <class TSeq> void QuickSortPass(TSeq seq, int32_t low, int32_t high)
 {
@@ -289,11 +358,11 @@ void SortFiles(TFileList& List, int32_t Low, int32_t High, TCompareFunc Compare,
 void SortOrder(const TFileList& List, TSortList& Order, const TStringArr& Folders, int32_t Low, int32_t High,
                TCompareFunc Compare, uint8_t Direction)
 {
-    if (Compare == CompareName && Low < High) {
-        std::vector<TNamedEntry> entries(size_t(High - Low + 1));
-        for (int32_t k = Low; k <= High; ++k)
-            entries[size_t(k - Low)] = {Order[size_t(k)], List[Order[size_t(k)].ItemIndex].Name};
-        const TNameSeq seq{entries, Low, Direction, {}, {}};
+    if ((Compare == CompareName || Compare == CompareFolder) && Low < High) {
+        std::vector<TRankedEntry> entries = Compare == CompareName
+                                                ? RankByName(List, Order, Low, High)
+                                                : RankByFolder(List, Order, Folders, Low, High);
+        const TRankSeq seq{entries, Low, Direction};
         QuickSortPass(seq, Low, High);
         plat::PumpMessages();
         InsertionPass(seq, Low, High);

@@ -38,4 +38,14 @@ int CompareIgnoreCase(QStringView a, QStringView b)
     return (result > 0) - (result < 0);
 }
 
+bool KeysAgree()
+{
+    return TheCollator().locale() != QLocale::c();
+}
+
+QCollatorSortKey CollationKey(QStringView text)
+{
+    return TheCollator().sortKey(text.toString());
+}
+
 } // namespace plat

@@ -265,11 +265,15 @@ TEST_F(Sorts, SortOrderMovesEntriesWholeAndNeverTheRecords)
     EXPECT_EQ(Origins(list), (std::vector<int32_t>{0, 1, 2, 3, 4}));
 }
 
-TEST_F(Sorts, RandomOrdersByNameAgreeWithTheComparatorAndTheRecordPasses)
+TEST_F(Sorts, RandomOrdersByNameOrFolderAgreeWithTheComparatorAndTheRecordPasses)
 {
     std::mt19937 random(7);
     const QStringList words = {"alpha", "Alpha",  "beta",   "Gamma", "gamma",
                                "delta", "Résumé", "resume", "zeta",  "Éclair"};
+    TStringArr folders;
+    folders.SetLength(12);
+    for (int32_t f = 0; f < 12; ++f)
+        folders.Put(f, QStringLiteral("/data/%1/").arg(words[f % words.size()]));
     TFileList list;
     const int n = 700;
     list.SetLength(n);
@@ -277,25 +281,33 @@ TEST_F(Sorts, RandomOrdersByNameAgreeWithTheComparatorAndTheRecordPasses)
         TFileInfoType record;
         record.Name =
             NamePool.Add(words[qsizetype(random() % uint32_t(words.size()))] + QString::number(random() % 3));
+        record.PathIndex = int32_t(random() % 12);
         list.Put(i, record);
     }
-    TSortList order;
-    for (int32_t i = 0; i < n; ++i)
-        order.push_back({i, i});
-    const TStringArr none;
-    // The two passes over the records give the reference order, ties included.
     // A range that starts and ends inside the list.
     const int32_t low = 5, high = n - 3;
-    TSortList reference = order;
-    QuickSortOrder(list, reference, none, low, high, CompareName, 1);
-    InsertionSortOrder(list, reference, none, low, high, CompareName, 1);
-    SortOrder(list, order, none, low, high, CompareName, 1);
-    for (int r = low + 1; r <= high; ++r)
-        ASSERT_LE(
-            CompareName(list[order[size_t(r - 1)].ItemIndex], list[order[size_t(r)].ItemIndex], 1, none), 0);
-    for (int r = 0; r < n; ++r) {
-        ASSERT_EQ(order[size_t(r)].ItemIndex, reference[size_t(r)].ItemIndex) << r;
-        ASSERT_EQ(order[size_t(r)].Shade, reference[size_t(r)].Shade) << r;
+    for (const QLocale& locale : {QLocale(QLocale::English, QLocale::UnitedStates), QLocale::c()}) {
+        plat::SetCollationLocale(locale);
+        for (TCompareFunc compare : {CompareName, CompareFolder}) {
+            for (uint8_t direction : {uint8_t(0), uint8_t(1)}) {
+                TSortList order;
+                for (int32_t i = 0; i < n; ++i)
+                    order.push_back({i, i});
+                // The two passes over the records give the reference order, ties included.
+                TSortList reference = order;
+                QuickSortOrder(list, reference, folders, low, high, compare, direction);
+                InsertionSortOrder(list, reference, folders, low, high, compare, direction);
+                SortOrder(list, order, folders, low, high, compare, direction);
+                for (int r = low + 1; r <= high; ++r)
+                    ASSERT_LE(compare(list[order[size_t(r - 1)].ItemIndex], list[order[size_t(r)].ItemIndex],
+                                      direction, folders),
+                              0);
+                for (int r = 0; r < n; ++r) {
+                    ASSERT_EQ(order[size_t(r)].ItemIndex, reference[size_t(r)].ItemIndex) << r;
+                    ASSERT_EQ(order[size_t(r)].Shade, reference[size_t(r)].Shade) << r;
+                }
+            }
+        }
     }
 }
 
