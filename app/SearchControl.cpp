@@ -11,6 +11,8 @@
 #include <QScopeGuard>
 #include <QScopedValueRollback>
 
+#include <utility>
+
 void TMainForm::SearchStart()
 {
     TListWork work(*this);
@@ -52,6 +54,7 @@ void TMainForm::SearchStart()
         throw;
     }
 
+    ShowPendingFigures();
     DuplicateTextout->setText(DuplicateCountText());
     DiskUsingTextout->setText(DiskUsingText());
     AdvListView1->SetRowCount(ResultCount + 1);
@@ -121,22 +124,46 @@ void TMainForm::ListWorkEnded()
 
 void TMainForm::SetTotalFilesText(const QString& text)
 {
-    TotalFilesTextout->setText(text);
+    m_pendingFigures.TotalFiles = text;
+    ShowFiguresSoon();
 }
 
 void TMainForm::SetDuplicateText(const QString& text)
 {
-    DuplicateTextout->setText(text);
+    m_pendingFigures.Duplicates = text;
+    ShowFiguresSoon();
 }
 
 void TMainForm::SetDiskUsingText(const QString& text)
 {
-    DiskUsingTextout->setText(text);
+    m_pendingFigures.DiskUsing = text;
+    ShowFiguresSoon();
 }
 
 void TMainForm::SetProgress(int position)
 {
-    ProgressBar->setPosition(position);
+    m_pendingFigures.Progress = position;
+    ShowFiguresSoon();
+}
+
+void TMainForm::ShowFiguresSoon()
+{
+    if (std::exchange(m_pendingFigures.Posted, true))
+        return;
+    QMetaObject::invokeMethod(this, &TMainForm::ShowPendingFigures, Qt::QueuedConnection);
+}
+
+void TMainForm::ShowPendingFigures()
+{
+    TPendingFigures figures = std::exchange(m_pendingFigures, {});
+    if (figures.TotalFiles)
+        TotalFilesTextout->setText(*figures.TotalFiles);
+    if (figures.Duplicates)
+        DuplicateTextout->setText(*figures.Duplicates);
+    if (figures.DiskUsing)
+        DiskUsingTextout->setText(*figures.DiskUsing);
+    if (figures.Progress)
+        ProgressBar->setPosition(*figures.Progress);
 }
 
 void TMainForm::SetStatusText(const QString& text)

@@ -16,6 +16,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 class QCloseEvent;
 class QKeyEvent;
@@ -139,6 +140,18 @@ private:
     void EndSearch();
     // Empties the result view, then releases the lists it shows.
     void ClearResults();
+    // The figures a search reports reach their controls when events are next processed, where
+    // they can be painted: a comparison reports them for every run of equal sizes, thousands of
+    // times a second, and setting the labels each time cost a tenth of a search.
+    struct TPendingFigures
+    {
+        std::optional<QString> TotalFiles, Duplicates, DiskUsing;
+        std::optional<int> Progress;
+        bool Posted = false;
+    };
+    void ShowFiguresSoon();
+    void ShowPendingFigures();
+    TPendingFigures m_pendingFigures;
     bool m_searching = false;      // SearchStart is on the call stack
     bool m_closeRequested = false; // the lists go once the handlers using them have unwound
 
