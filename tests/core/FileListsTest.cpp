@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
 #include <stdexcept>
 
 #include <new>
@@ -152,20 +151,17 @@ TEST_F(FileLists, AFullNamePoolFailsTheSearchInsteadOfWrapping)
     TNamePool pool(2); // two chunks of 1 MiB instead of 4,096
     std::vector<std::pair<TNameRef, QString>> added;
     try {
-        for (int i = 0;; ++i) {
+        for (int i = 0; i < 100000; ++i) {
             const QString name = QString::number(i).leftJustified(200, QLatin1Char('n'));
             added.emplace_back(pool.Add(name), name);
         }
+        ADD_FAILURE() << "the pool never filled";
     } catch (const std::runtime_error& error) {
         EXPECT_TRUE(QString::fromUtf8(error.what()).startsWith("Too many file names for one search: "));
     }
     EXPECT_GT(added.size(), 2u * ((1u << 20) / 202) - 2); // both chunks filled
-    std::set<uint32_t> indexes;
-    for (const auto& [ref, name] : added) {
-        ASSERT_EQ(pool.Text(ref), name);
-        indexes.insert(ref.Index);
-    }
-    EXPECT_EQ(indexes.size(), added.size());
+    for (const auto& [ref, name] : added)
+        ASSERT_EQ(pool.Text(ref), name); // the names differ: no reference aliases another
 }
 
 TEST_F(FileLists, ResetPutsEverythingBackToStartUp)

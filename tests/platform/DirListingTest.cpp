@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -68,17 +67,39 @@ TEST(DirListing, DescribesFilesAndFoldersWithoutFollowingLinks)
     EXPECT_EQ(Find(listing, ".")->Kind, plat::TEntryKind::Dot);
 }
 
-TEST(DirListing, SkipsNamesThatAreNotUtf8)
+TEST(FileNames, NamesDecodeOnlyWhenTheyEncodeBackToTheirBytes)
 {
+    for (const char* bytes : {"plain.txt", "\xEF\xBB\xBFX", "R\xC3\xA9sum\xC3\xA9"}) {
+        QString name;
+        EXPECT_TRUE(plat::DecodeFileName(bytes, name)) << bytes;
+        EXPECT_EQ(name.toUtf8(), QByteArray(bytes)); // a leading byte order mark is kept
+    }
+    QString name;
+    for (const char* bytes : {"bad\xff", "\xED\xA0\x80surrogate", "\xC0\xAFoverlong"})
+        EXPECT_FALSE(plat::DecodeFileName(bytes, name)) << bytes;
+
+    // Listings and the folder tree: a name and its twin with a byte order mark in front are two
+    // entries; a name that is no UTF-8 is skipped.
     TTempTree tree;
-    tree.File("good.txt", "g");
-    const QByteArray bad = tree.Root().toUtf8() + "bad\xff\xfe.txt";
-    const int fd = ::creat(bad.constData(), 0644);
-    ASSERT_GE(fd, 0);
-    ::close(fd);
+    const QString mark(QChar(0xFEFF));
+    tree.File("X", "plain");
+    tree.File(mark + "X", "marked");
+    tree.Folder(mark + "D");
+    tree.Folder("D");
+    const QByteArray bad = tree.Root().toUtf8() + "bad\xff\xfe";
+    ASSERT_EQ(::mkdir(bad.constData(), 0755), 0);
     plat::TFolderListing listing;
     ASSERT_EQ(plat::ReadFolder(tree.Root(), true, listing), 0);
-    EXPECT_EQ(Names(listing), (QStringList{".", "..", "good.txt"}));
+    EXPECT_EQ(Names(listing), (QStringList{".", "..", "D", "X", mark + "D", mark + "X"}));
+    EXPECT_EQ(Find(listing, mark + "X")->Size, 6u);
+    QStringList folders;
+    plat::VisitSubFolders(tree.Root(), [&](const QString& folder) {
+        folders << folder;
+        return true;
+    });
+    folders.sort();
+    EXPECT_EQ(folders, (QStringList{".", "..", "D", mark + "D"}));
+    ::rmdir(bad.constData());
 }
 
 TEST(DirListing, RefusesALinkInPlaceOfAFolderWhenAskedTo)
@@ -111,42 +132,6 @@ TEST(FileAccess, ExistenceAndReachability)
     EXPECT_TRUE(plat::CurrentDirectory().endsWith('/'));
     EXPECT_EQ(plat::WithTrailingSeparator("/a"), "/a/");
     EXPECT_EQ(plat::WithTrailingSeparator("/a/"), "/a/");
-}
-
-} // namespace
-
-namespace {
-
-TEST(FileNames, NamesDecodeOnlyWhenTheyEncodeBackToTheirBytes)
-{
-    QString name;
-    EXPECT_TRUE(plat::DecodeFileName("plain.txt", name));
-    EXPECT_EQ(name, "plain.txt");
-    EXPECT_TRUE(plat::DecodeFileName("\xEF\xBB\xBFX", name));
-    EXPECT_EQ(name, QString(QChar(0xFEFF)) + "X"); // a leading byte order mark is kept
-    EXPECT_TRUE(plat::DecodeFileName("R\xC3\xA9sum\xC3\xA9", name));
-    EXPECT_EQ(name, QString::fromUtf8("Résumé"));
-    EXPECT_FALSE(plat::DecodeFileName("bad\xff", name));
-    EXPECT_FALSE(plat::DecodeFileName("\xED\xA0\x80surrogate", name));
-    EXPECT_FALSE(plat::DecodeFileName("\xC0\xAFoverlong", name));
-
-    // A file and its twin name with a byte order mark in front are two files, listed as such.
-    TTempTree tree;
-    const QString mark(QChar(0xFEFF));
-    tree.File("X", "plain");
-    tree.File(mark + "X", "marked");
-    tree.Folder(mark + "D");
-    plat::TFolderListing listing;
-    ASSERT_EQ(plat::ReadFolder(tree.Root(), true, listing), 0);
-    EXPECT_EQ(Names(listing), (QStringList{".", "..", "X", mark + "D", mark + "X"}));
-    EXPECT_EQ(Find(listing, mark + "X")->Size, 6u);
-    EXPECT_NE(Find(listing, mark + "X")->Id, Find(listing, "X")->Id);
-    QStringList folders;
-    plat::VisitSubFolders(tree.Root(), [&](const QString& folder) {
-        folders << folder;
-        return true;
-    });
-    EXPECT_TRUE(folders.contains(mark + "D"));
 }
 
 } // namespace

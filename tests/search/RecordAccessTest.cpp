@@ -9,8 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <fcntl.h>
-#include <sys/stat.h>
 
 namespace {
 
@@ -39,12 +40,16 @@ protected:
     int Reach(const QString& name) const
     {
         plat::TUniqueFd folder;
-        const int error = OpenRecordFolder(Record(name), folder);
-        return error != 0 ? error : CheckRecordFile(folder.Get(), Record(name));
+        if (const int error = OpenRecordFolder(Record(name), folder); error != 0)
+            return error;
+        EXPECT_EQ(::fcntl(folder.Get(), F_GETFL) & O_ACCMODE, O_RDONLY) << "usable by unlinkat and renameat";
+        return CheckRecordFile(folder.Get(), Record(name));
     }
-    void Replace(const QString& from, const QString& to)
+    // Moves `path` aside and puts a link to it in its place.
+    void LinkInstead(const QString& path, const QString& aside)
     {
-        ASSERT_TRUE(QDir().rename(tree.Path(from), tree.Path(to)));
+        ASSERT_TRUE(QDir().rename(tree.Path(path), tree.Path(aside)));
+        tree.Symlink(path, tree.Path(aside));
     }
 };
 
@@ -61,30 +66,20 @@ TEST_P(RecordAccess, ReachesTheFileTheScanSawOrNothing)
     ScanSearchFolders(settings);
     StopFlag = 1;
     ASSERT_EQ(FileCount, 5);
-    EXPECT_EQ(RecordNameBytes(Record(marked)), marked.toUtf8());
     for (const QString& name : {QString("f"), QString("top"), marked})
         EXPECT_EQ(Reach(name), 0) << name.toStdString();
-    plat::TUniqueFd folder;
-    ASSERT_EQ(OpenRecordFolder(Record("f"), folder), 0);
-    EXPECT_EQ(::fcntl(folder.Get(), F_GETFL) & O_ACCMODE, O_RDONLY);
 
     // Rewritten in place with as many bytes, one nanosecond later; another file of the same bytes;
     // a link, nothing, a folder in its place.
-    struct stat st
-    {
-    };
-    const QByteArray f = tree.Path("real/mid/sub/f").toUtf8();
-    ASSERT_EQ(::stat(f.constData(), &st), 0);
+    const std::filesystem::path f = tree.Path("real/mid/sub/f").toStdString();
+    const auto modified = std::filesystem::last_write_time(f);
     tree.File("real/mid/sub/f", "content F");
-    timespec times[2] = {st.st_atim, st.st_mtim};
-    times[1].tv_nsec = (times[1].tv_nsec + 1) % 1000000000;
-    ASSERT_EQ(::utimensat(AT_FDCWD, f.constData(), times, 0), 0);
+    std::filesystem::last_write_time(f, modified + std::chrono::nanoseconds(1));
     EXPECT_EQ(Reach("f"), ESTALE);
     ASSERT_TRUE(QFile::remove(tree.Path("real/mid/sub/g")));
     tree.File("real/mid/sub/g", "content g");
     EXPECT_EQ(Reach("g"), ESTALE);
-    Replace("real/mid/sub/h", "real/h");
-    tree.Symlink("real/mid/sub/h", tree.Path("real/h"));
+    LinkInstead("real/mid/sub/h", "real/h");
     EXPECT_EQ(Reach("h"), ESTALE);
     ASSERT_TRUE(QFile::remove(tree.Path("real/mid/sub/i")));
     EXPECT_EQ(Reach("i"), ENOENT);
@@ -93,12 +88,11 @@ TEST_P(RecordAccess, ReachesTheFileTheScanSawOrNothing)
 
     // A folder on the way, or the folder itself, moved away and a link put in its place; a new
     // folder of the same name; nothing.
-    Replace("real/mid", "real/old");
-    tree.Symlink("real/mid", tree.Path("real/old"));
+    LinkInstead("real/mid", "real/old");
     EXPECT_EQ(Reach(marked), ESTALE);
     ASSERT_TRUE(QFile::remove(tree.Path("real/mid")));
     tree.Folder("real/mid");
-    Replace("real/old/sub", "real/mid/old");
+    ASSERT_TRUE(QDir().rename(tree.Path("real/old/sub"), tree.Path("real/mid/old")));
     tree.Symlink("real/mid/sub", tree.Path("real/mid/old"));
     EXPECT_EQ(Reach(marked), ESTALE);
     ASSERT_TRUE(QFile::remove(tree.Path("real/mid/sub")));
