@@ -195,6 +195,8 @@ TReadOutcome ReadSetSideBySide(std::vector<TContentMember>& members, TRecordFold
             sums[s] = {slot.Crc ^ 0xFFFFFFFFu, slot.Hash ? XXH3_64bits_digest(slot.Hash.get()) : 0};
             readers[s].File.Close(); // the descriptors go back before any file of another batch opens
         }
+        // The parts of one batch differ in their bytes already; only earlier batches can hold their twins.
+        std::vector<std::pair<std::pair<uint32_t, uint64_t>, std::pair<uint32_t, size_t>>> newClasses;
         for (const std::vector<size_t>& part : parts) {
             const size_t lead = readers[part.front()].Member;
             const auto key = sums[part.front()];
@@ -209,7 +211,7 @@ TReadOutcome ReadSetSideBySide(std::vector<TContentMember>& members, TRecordFold
             }
             if (cls == 0) {
                 cls = ++nextClass;
-                earlierClasses.emplace(key, std::make_pair(cls, lead));
+                newClasses.push_back({key, {cls, lead}});
             }
             for (size_t s : part) {
                 TContentMember& member = members[readers[s].Member];
@@ -217,6 +219,7 @@ TReadOutcome ReadSetSideBySide(std::vector<TContentMember>& members, TRecordFold
                 member.Class = cls;
             }
         }
+        earlierClasses.insert(newClasses.begin(), newClasses.end());
     }
     return TReadOutcome::Finished;
 }
