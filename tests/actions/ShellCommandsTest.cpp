@@ -6,6 +6,8 @@
 
 #include <QApplication>
 #include <QDBusConnection>
+#include <QDBusContext>
+#include <QDBusMessage>
 #include <QDBusServer>
 #include <QFileInfo>
 #include <QLabel>
@@ -19,7 +21,7 @@
 namespace {
 
 // A file manager on a private peer-to-peer bus that notes every call it gets.
-class TFakeFileManager : public QObject
+class TFakeFileManager : public QObject, protected QDBusContext
 {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.FileManager1")
@@ -28,69 +30,51 @@ public:
     QStringList Calls;
 
 public slots:
-    void ShowItems(const QStringList& uris, const QString& startupId) { Note("ShowItems", uris, startupId); }
-    void ShowFolders(const QStringList& uris, const QString& startupId)
-    {
-        Note("ShowFolders", uris, startupId);
-    }
-    void ShowItemProperties(const QStringList& uris, const QString& startupId)
-    {
-        Note("ShowItemProperties", uris, startupId);
-    }
+    void ShowItems(const QStringList& uris, const QString& startupId) { Note(uris, startupId); }
+    void ShowFolders(const QStringList& uris, const QString& startupId) { Note(uris, startupId); }
+    void ShowItemProperties(const QStringList& uris, const QString& startupId) { Note(uris, startupId); }
 
 private:
-    void Note(const char* method, const QStringList& uris, const QString& startupId)
+    void Note(const QStringList& uris, const QString& startupId)
     {
-        Calls << QString::fromLatin1(method) + ' ' + uris.join(',') + startupId;
+        Calls << message().member() + ' ' + uris.join(',') + startupId;
     }
 };
 
-QList<TPropertiesDialog*> PropertiesWindows()
+// What our own properties windows show, for each one that is open.
+QStringList PropertiesShown()
 {
-    QList<TPropertiesDialog*> windows;
-    for (QWidget* widget : QApplication::topLevelWidgets())
-        if (auto* dialog = qobject_cast<TPropertiesDialog*>(widget); dialog && dialog->isVisible())
-            windows << dialog;
-    return windows;
-}
-
-QString Value(QWidget* dialog, const char* name)
-{
-    const auto* label = dialog->findChild<QLabel*>(QString::fromLatin1(name));
-    return label ? label->text() : QStringLiteral("<none>");
+    QStringList shown;
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (qobject_cast<TPropertiesDialog*>(window) && window->isVisible())
+            for (const char* name :
+                 {"NameValue", "FolderValue", "SizeValue", "PermissionsValue", "OwnerValue"})
+                if (const auto* label = window->findChild<QLabel*>(QString::fromLatin1(name)))
+                    shown << label->text();
+    return shown;
 }
 
 } // namespace
 
-TEST(ShellCommands, WithoutAFileManagerTheFallbacksOpen)
+TEST(ShellCommands, TheFileManagerIsAskedWithoutWaitingAndOurFallbacksStandIn)
 {
     TTempTree tree;
-    const QString file = tree.File("sub/report 1.txt", "12345");
+    const QString file = tree.File("sub/a b.txt", "12345");
+    const QString folder = tree.Path("sub/");
     ::chmod(file.toUtf8().constData(), 0640);
+    TUrlCatcher folders(QStringLiteral("file"));
+
+    // No bus at all: the folder opens at once, and so does our own properties window.
     QDBusConnection noBus =
         QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/bus"), "pw-none");
     SetFileManagerBusForTest(&noBus);
-    TUrlCatcher folders(QStringLiteral("file"));
-
-    ExploreFolder(tree.Path("sub/"), file);
-    EXPECT_EQ(folders.Urls, QList<QUrl>({QUrl::fromLocalFile(tree.Path("sub/"))}));
-
+    ExploreFolder(folder, file);
+    EXPECT_EQ(folders.Urls, QList<QUrl>({QUrl::fromLocalFile(folder)}));
     ShowFileProperties(file);
-    SetFileManagerBusForTest(nullptr);
-    const QList<TPropertiesDialog*> windows = PropertiesWindows();
-    ASSERT_EQ(windows.size(), 1);
-    EXPECT_EQ(Value(windows[0], "NameValue"), "report 1.txt");
-    EXPECT_EQ(Value(windows[0], "FolderValue"), tree.Path("sub/"));
-    EXPECT_EQ(Value(windows[0], "SizeValue"), "5 bytes (5 B)");
-    EXPECT_EQ(Value(windows[0], "PermissionsValue"), "-rw-r----- (640)");
-    EXPECT_EQ(Value(windows[0], "OwnerValue"), QFileInfo(file).owner() + ':' + QFileInfo(file).group());
-    windows[0]->close();
-}
+    EXPECT_EQ(PropertiesShown(), QStringList({"a b.txt", folder, "5 bytes (5 B)", "-rw-r----- (640)",
+                                              QFileInfo(file).owner() + ':' + QFileInfo(file).group()}));
+    QApplication::closeAllWindows();
 
-TEST(ShellCommands, TheFileManagerIsAskedWithoutWaiting)
-{
-    TTempTree tree;
-    const QString file = tree.File("sub/a b.txt", "bytes");
     TFakeFileManager fileManager;
     QDBusServer server;
     ASSERT_TRUE(server.isConnected());
@@ -103,26 +87,24 @@ TEST(ShellCommands, TheFileManagerIsAskedWithoutWaiting)
     QDBusConnection client = QDBusConnection::connectToPeer(server.address(), "pw-file-manager");
     ASSERT_TRUE(client.isConnected());
     SetFileManagerBusForTest(&client);
-    TUrlCatcher folders(QStringLiteral("file"));
-
-    ExploreFolder(tree.Path("sub/"), file);
+    folders.Urls.clear();
+    ExploreFolder(folder, file);
     ShowFileProperties(file);
-    ExploreFolder(tree.Path("sub/"), tree.Path("sub/moved away.txt"));
+    ExploreFolder(folder, tree.Path("sub/moved away.txt"));
     EXPECT_TRUE(fileManager.Calls.isEmpty()); // nothing waited for an answer
     EXPECT_TRUE(QTest::qWaitFor([&] { return fileManager.Calls.size() == 3; }, 5000));
     const QString fileUrl = QUrl::fromLocalFile(file).toString(QUrl::FullyEncoded);
-    EXPECT_EQ(
-        fileManager.Calls,
-        QStringList({"ShowItems " + fileUrl, "ShowItemProperties " + fileUrl,
-                     "ShowFolders " + QUrl::fromLocalFile(tree.Path("sub/")).toString(QUrl::FullyEncoded)}));
+    EXPECT_EQ(fileManager.Calls,
+              QStringList({"ShowItems " + fileUrl, "ShowItemProperties " + fileUrl,
+                           "ShowFolders " + QUrl::fromLocalFile(folder).toString(QUrl::FullyEncoded)}));
     EXPECT_TRUE(fileUrl.contains("a%20b.txt"));
 
     // A bus without a file manager answers with an error: the fallback opens the folder.
     served->unregisterObject(QStringLiteral("/org/freedesktop/FileManager1"));
-    ExploreFolder(tree.Path("sub/"), file);
+    ExploreFolder(folder, file);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !folders.Urls.isEmpty(); }, 5000));
-    EXPECT_EQ(folders.Urls, QList<QUrl>({QUrl::fromLocalFile(tree.Path("sub/"))}));
-    EXPECT_TRUE(PropertiesWindows().isEmpty());
+    EXPECT_EQ(folders.Urls, QList<QUrl>({QUrl::fromLocalFile(folder)}));
+    EXPECT_TRUE(PropertiesShown().isEmpty());
     SetFileManagerBusForTest(nullptr);
     QDBusConnection::disconnectFromPeer("pw-file-manager");
 }

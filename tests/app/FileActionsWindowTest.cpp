@@ -4,11 +4,9 @@
 #include "actions/ModalDialog.h"
 #include "actions/MoveUnit.h"
 #include "core/FileLists.h"
-#include "platform/Drives.h"
-#include "platform/Mounts.h"
+#include "tests/support/FakeDrives.h"
 #include "tests/support/SearchResults.h"
 #include "tests/support/TempHome.h"
-#include "tests/support/TempTree.h"
 #include "tests/support/UrlCatcher.h"
 #include "ui/HtmlLabel.h"
 #include "ui/ReportListView.h"
@@ -16,7 +14,6 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QDir>
-#include <QFile>
 #include <QLabel>
 #include <QTest>
 
@@ -27,72 +24,58 @@
 TEST(FileActionsWindow, ButtonsMenuAndLinksReachTheirCommands)
 {
     TTempHome home;
+    TFakeDrives drives;
     TTempTree tree;
-    const QString sysfs = tree.Folder("sys");
-    const QByteArray noMounts;
-    plat::SetSysfsRootForTest(&sysfs);
-    plat::SetMountInfoSourceForTest(&noMounts);
     const QLocale savedLocale = LocaleFormat;
     auto window = std::make_unique<TMainForm>();
     TDeleteForm deleteForm;
     TMoveForm moveForm;
     DeleteForm = &deleteForm;
     MoveForm = &moveForm;
-
     for (const char* folder : {"a", "b", "c"})
-        tree.File(QStringLiteral("files/%1/6.txt").arg(folder), "six");
+        tree.File(folder + QStringLiteral("/6.txt"), "six");
     TSearchSettings settings;
-    settings.Folders = {tree.Path("files/")};
+    settings.Folders = {tree.Root()};
     ASSERT_EQ(SearchForResults(settings), 3);
     auto* list = window->findChild<TReportListView*>("AdvListView1");
     ASSERT_NE(list, nullptr);
     list->SetRowCount(3);
-    const auto rowOf = [&](const char* folder) {
-        for (int row = 0; row < 3; ++row)
-            if (FullPath(ResultList[SortList[size_t(row)].ItemIndex])
-                    .contains(QStringLiteral("/%1/").arg(folder)))
-                return row;
-        return -1;
-    };
-    const auto recordOf = [&](const char* folder) -> TFileInfoType& {
-        return ResultList[SortList[size_t(rowOf(folder))].ItemIndex];
-    };
+    const auto record = [](int row) -> TFileInfoType& { return ResultList[SortList[size_t(row)].ItemIndex]; };
 
-    QStringList boxes;
-    TMessageButton answer = TMessageButton::Ok;
-    const TMessageBoxHook previousBoxes = SetMessageBoxHook([&](const TMessageBoxRequest& request) {
-        boxes << request.Title + ": " + request.Text;
-        return answer;
-    });
-    QString deleteLabel;
-    const TModalHook previousModal = SetModalHook([&](QDialog& dialog) {
-        if (auto* label = dialog.findChild<QLabel*>("DelCountLabel"))
-            deleteLabel = label->text();
+    QStringList shown; // the label of each dialog, and each message box, in turn
+    SetModalHook([&](QDialog& dialog) {
+        if (const auto* label = dialog.findChild<QLabel*>("DelCountLabel"))
+            shown << label->text();
         dialog.findChild<QAbstractButton*>("OKButton")->click();
     });
+    SetMessageBoxHook([&](const TMessageBoxRequest& request) {
+        shown << request.Title + ": " + request.Text;
+        return TMessageButton::Ok;
+    });
 
-    recordOf("b").Checked = recordOf("c").Checked = 1;
+    record(1).Checked = record(2).Checked = 1;
     window->findChild<QAbstractButton*>("DeleteSelectedButton")->click();
-    EXPECT_EQ(deleteLabel, "Do you really want to delete 2 files?");
-    EXPECT_EQ(boxes, QStringList({"Information: 2 of 2 files was deleted."}));
+    EXPECT_EQ(shown, QStringList({"Do you really want to delete 2 files?",
+                                  "Information: 2 of 2 files was deleted."}));
     EXPECT_EQ(QDir(home.Trash() + "files").entryList(QDir::Files).size(), 2);
 
     // The menu follows the selected row.
     auto* properties = window->findChild<QAction*>("FileProperties1");
     auto* deleteThis = window->findChild<QAction*>("Deletethisfile1");
-    list->SelectAndFocus(rowOf("b"));
+    list->SelectAndFocus(1);
     window->PopupMenu1Popup();
     EXPECT_TRUE(properties->isEnabled());
     EXPECT_FALSE(deleteThis->isEnabled());
-    list->SelectAndFocus(rowOf("a"));
+    list->SelectAndFocus(0);
     window->PopupMenu1Popup();
     EXPECT_TRUE(deleteThis->isEnabled());
+
     // The move dialog offers the documents folder, which the temporary home does not have.
-    recordOf("a").Checked = 1;
-    boxes.clear();
-    answer = TMessageButton::Ok;
+    record(0).Checked = 1;
+    shown.clear();
     window->findChild<QAbstractButton*>("MoveSelectedButton")->click();
-    EXPECT_EQ(boxes, QStringList({"Error: Directory \"" + home.Path() + "Documents\" is not exist."}));
+    EXPECT_EQ(shown, QStringList({"Do you really want to move 1 file?",
+                                  "Error: Directory \"" + home.Path() + "Documents\" is not exist."}));
 
     TUrlCatcher pages(QStringLiteral("https"));
     for (const char* button : {"HelpButton", "UpdateButton", "ReelgrabButton"})
@@ -102,13 +85,11 @@ TEST(FileActionsWindow, ButtonsMenuAndLinksReachTheirCommands)
                                        QUrl("https://pairwick.org/reelgrab/"),
                                        QUrl("https://pairwick.org/donation.html")}));
 
-    SetModalHook(previousModal);
-    SetMessageBoxHook(previousBoxes);
+    SetModalHook({});
+    SetMessageBoxHook({});
     DeleteForm = nullptr;
     MoveForm = nullptr;
     window.reset();
     ResetSearchGlobals();
     LocaleFormat = savedLocale;
-    plat::SetMountInfoSourceForTest(nullptr);
-    plat::SetSysfsRootForTest(nullptr);
 }

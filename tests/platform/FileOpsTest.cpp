@@ -1,7 +1,9 @@
 #include "platform/FileOps.h"
+#include "platform/Trash.h"
 
-#include "tests/support/TempTree.h"
+#include "tests/support/TempHome.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -9,8 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -29,21 +31,9 @@ QByteArray Content(const QString& path)
 
 struct stat Stat(const QString& path)
 {
-    struct stat st
-    {
-    };
+    struct stat st = {};
     EXPECT_EQ(::lstat(path.toUtf8().constData(), &st), 0) << path.toStdString();
     return st;
-}
-
-// A folder on another file system than the temporary folder, or nothing when there is none.
-std::unique_ptr<QTemporaryDir> OtherFileSystemFolder(const QString& than)
-{
-    if (!QDir(QStringLiteral("/dev/shm")).exists() ||
-        Stat(QStringLiteral("/dev/shm")).st_dev == Stat(than).st_dev)
-        return nullptr;
-    auto folder = std::make_unique<QTemporaryDir>(QStringLiteral("/dev/shm/pairwick-test-XXXXXX"));
-    return folder->isValid() ? std::move(folder) : nullptr;
 }
 
 } // namespace
@@ -68,29 +58,32 @@ TEST(FileOps, FreeNamesAndMovesIntoTheSameFolder)
     EXPECT_EQ(plat::LastError(), ENOENT);
 }
 
-TEST(FileOps, MoveAcrossFileSystemsKeepsTheFileWholeOrNotAtAll)
+// /dev/shm stands for a second disk: a move there copies, and a delete uses that disk's own trash.
+TEST(FileOps, AnotherFileSystemGetsWholeCopiesOrNoneAndATrashOfItsOwn)
 {
+    TTempHome home;
     TTempTree tree;
-    const auto other = OtherFileSystemFolder(tree.Root());
-    if (!other)
-        GTEST_SKIP() << "no second file system (/dev/shm) to move to";
+    if (!QDir(QStringLiteral("/dev/shm")).exists() || Stat("/dev/shm").st_dev == Stat(tree.Root()).st_dev)
+        GTEST_SKIP() << "no second file system (/dev/shm)";
+    QTemporaryDir other(QStringLiteral("/dev/shm/pairwick-test-XXXXXX"));
+    ASSERT_TRUE(other.isValid());
     const QByteArray bytes = TTempTree::Pattern(700'000, 7);
     tree.File("big.bin", bytes);
     tree.File("keep.bin", bytes);
     ::chmod(tree.Path("big.bin").toUtf8().constData(), 0640);
     tree.SetModified("big.bin", 1'000'000'000);
-    QFile(other->filePath("big.bin")).open(QIODevice::WriteOnly); // taken: the copy gets a free name
+    QFile(other.filePath("big.bin")).open(QIODevice::WriteOnly); // taken: the copy gets a free name
     const plat::TUniqueFd from = Folder(tree.Root());
-    const plat::TUniqueFd to = Folder(other->path());
+    const plat::TUniqueFd to = Folder(other.path());
 
     QByteArray used;
     ASSERT_EQ(plat::MoveFileAt(from.Get(), "big.bin", to.Get(), &used), 0);
     EXPECT_EQ(used, "big (2).bin");
-    const QString moved = other->filePath("big (2).bin");
+    const QString moved = other.filePath("big (2).bin");
     EXPECT_EQ(Content(moved), bytes);
     EXPECT_EQ(Stat(moved).st_mode & 07777, 0640u);
     EXPECT_EQ(Stat(moved).st_mtim.tv_sec, 1'000'000'000);
-    EXPECT_EQ(Content(other->filePath("big.bin")), QByteArray());
+    EXPECT_EQ(Content(other.filePath("big.bin")), QByteArray());
     EXPECT_FALSE(QFile::exists(tree.Path("big.bin")));
 
     // A copy that fails half-way leaves the source alone and no partial copy behind.
@@ -98,5 +91,26 @@ TEST(FileOps, MoveAcrossFileSystemsKeepsTheFileWholeOrNotAtAll)
     EXPECT_EQ(plat::MoveFileAt(from.Get(), "keep.bin", to.Get()), ENOSPC);
     plat::SetCopyFaultForTest({});
     EXPECT_EQ(Content(tree.Path("keep.bin")), bytes);
-    EXPECT_EQ(QDir(other->path()).entryList(QDir::Files), QStringList({"big (2).bin", "big.bin"}));
+    EXPECT_EQ(QDir(other.path()).entryList(QDir::Files), QStringList({"big (2).bin", "big.bin"}));
+
+    // A name of its own, so that a trash shared with other programs is left as it was.
+    const QString ownTrash = QStringLiteral("/dev/shm/.Trash-%1/").arg(::getuid());
+    const bool hadTrash = QDir(ownTrash).exists();
+    const QString name = QStringLiteral("pw test %1.txt").arg(QDateTime::currentMSecsSinceEpoch());
+    ASSERT_TRUE(QFile(other.filePath(name)).open(QIODevice::WriteOnly));
+    plat::TTrash trash;
+    plat::TTrashResult result = plat::TTrashResult::DeletedForGood;
+    EXPECT_EQ(trash.MoveToTrash(to.Get(), name.toUtf8(), &result), 0);
+    EXPECT_EQ(result, plat::TTrashResult::Trashed);
+    EXPECT_FALSE(QFile::exists(other.filePath(name)));
+    EXPECT_TRUE(QFile::exists(ownTrash + "files/" + name));
+    // Kept relative to the top folder, so the trash restores wherever the drive is mounted.
+    const QString info = ownTrash + "info/" + name + ".trashinfo";
+    EXPECT_EQ(Content(info).split('\n').value(1),
+              "Path=" + (QDir(other.path()).dirName() + '/' + name).toUtf8().toPercentEncoding("/"));
+    EXPECT_FALSE(QDir(home.Trash()).exists());
+    QFile::remove(ownTrash + "files/" + name);
+    QFile::remove(info);
+    if (!hadTrash)
+        QDir(ownTrash).removeRecursively();
 }

@@ -1,9 +1,7 @@
 #pragma once
 
 #include <QDesktopServices>
-#include <QList>
 #include <QObject>
-#include <QString>
 #include <QUrl>
 
 // Takes the addresses the program hands to the desktop for one URL scheme while it lives, so
