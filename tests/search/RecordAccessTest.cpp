@@ -98,6 +98,10 @@ TEST_P(RecordAccess, ReachesTheFileTheScanSawOrNothing)
     ASSERT_TRUE(QFile::remove(tree.Path("real/mid/sub")));
     tree.File("real/mid/sub/" + marked, "content " + marked.toUtf8());
     EXPECT_EQ(Reach(marked), ESTALE);
+    // The very file, linked into another folder of the old folder's name: not the folder the scan saw.
+    ASSERT_TRUE(QFile::remove(tree.Path("real/mid/sub/" + marked)));
+    tree.HardLink("real/mid/sub/" + marked, "real/mid/old/" + marked);
+    EXPECT_EQ(Reach(marked), ESTALE);
     ASSERT_TRUE(QDir(tree.Path("real/mid")).removeRecursively());
     EXPECT_EQ(Reach(marked), ENOENT);
     // A search folder whose link now leads elsewhere reaches nothing of the old tree.
