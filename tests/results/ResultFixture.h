@@ -27,10 +27,10 @@ struct TRecordingWindow : TResultWindow
     void SetRowCount(int rows) override { Rows = Depth > 0 ? rows : -2; }
     void SelectAndFocusRow(int row) override { Focused.push_back(Selected = row); }
     void RepaintRows() override { ++Repaints; }
-    void SetSelectedText(const QString& text) override { Text = text; }
+    void SetSelectedText(const QString& text) override { Text = text, ++Figures; }
     void DeleteThisFile() override { ++Deletes; }
 
-    int Selected = -1, Updates = 0, Depth = 0, Rows = -1, Repaints = 0, Deletes = 0;
+    int Selected = -1, Updates = 0, Depth = 0, Rows = -1, Repaints = 0, Figures = 0, Deletes = 0;
     uint8_t Direction = 0;
     std::vector<int> Focused;
     QString Text;

@@ -17,8 +17,10 @@ TEST_F(ResultRows, RowsShowTheirRecordsBandedWithRemovedFilesStruckOut)
     ResultRowData(7, none);
     EXPECT_EQ(QStringList(first.Caption) + first.SubItems,
               QStringList({"Report.pdf", "/data/a/", "1", "3000", "3/15/24 2:05:06 PM"}));
+    EXPECT_EQ(second.SubItems.last(), "1/2/23"); // midnight: no time
     EXPECT_TRUE(second.Checked && !first.Checked && none.Caption.isEmpty());
     EXPECT_EQ(SizeCellText(5'000'000'000u), "5000000000");
+    EXPECT_EQ(ModifiedCellText(PackedTime(2024, 0, 1, 10, 0, 0), LocaleFormat), ""); // no month
 
     // As a search leaves them: the groups' numbers are the bands, the first group coloured.
     const QColor bands[] = {BandColor, BandColor, BandColor, Qt::white,
@@ -75,7 +77,7 @@ TEST_F(ResultRows, ClicksSpaceAndKeysMarkFromTheAnchorButNeverARemovedFile)
         int key, row, column; // a click on the cell when `key` is 0, else the key on row `row`
         bool shift;
         const char* marks;
-        int anchor, repaints;
+        int anchor, repaints; // the repaints so far
     } inputs[] = {
         {0, 1, ColumnGroup, false, "0000000", -1, 0}, // not the check box column
         {0, 2, ColumnName, true, "1110000", 2, 1},    // the first Shift click: from the top
@@ -101,6 +103,7 @@ TEST_F(ResultRows, ClicksSpaceAndKeysMarkFromTheAnchorButNeverARemovedFile)
         EXPECT_EQ(Marks(), input.marks);
         EXPECT_EQ(AnchorRow, input.anchor);
         EXPECT_EQ(window.Repaints, input.repaints);
+        EXPECT_EQ(window.Figures, input.repaints); // each repaint with a new figure
     }
     EXPECT_EQ(window.Deletes, 1);
     EXPECT_EQ(window.Text, "5 / 13 KB");
@@ -136,9 +139,9 @@ TEST_F(ResultRows, GuardsWithoutResultsAndTheSelectedFigure)
     UpdateSelectionStats(window);
     EXPECT_EQ(window.Text, "1,234 / 2 KB");
     ClearMarks();
-    ResultList[5].Size = ResultList[9].Size = uint64_t(3) << 30;
+    ResultList[5].Size = ResultList[9].Size = 5'000'000'000u; // each and their sum past 32 bits
     ResultList[5].Checked = ResultList[9].Checked = 1;
-    EXPECT_EQ(SelectionStatsText(), "2 / 6.000 GB");
+    EXPECT_EQ(SelectionStatsText(), "2 / 9.313 GB");
 }
 
 TEST_F(ResultRows, GroupCommandsNeverLeaveAGroupWithoutAnUnmarkedFileOnDisk)
