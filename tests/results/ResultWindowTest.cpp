@@ -39,9 +39,6 @@ TEST_F(ResultWindow, SortsAndMarksThroughItsList)
         QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers,
                           list->visualRect(list->model()->index(row, column)).center());
     };
-    const auto trigger = [&](const char* name) {
-        form.findChild<QAction*>(QString::fromLatin1(name))->trigger();
-    };
 
     clickHeader(ColumnGroup); // already the sort column: reversed
     EXPECT_EQ(cell(0), "delta.jpg");
@@ -77,15 +74,15 @@ TEST_F(ResultWindow, SortsAndMarksThroughItsList)
     EXPECT_EQ(Marks(), "0111110");
     {
         const TPumpScript pump([&](int) { click(0, ColumnName); }); // ignored while the command runs
-        trigger("LeaveonlynewestversionineachDupGroup1");
+        form.findChild<QAction*>("LeaveonlynewestversionineachDupGroup1")->trigger();
         EXPECT_EQ(pump.Count(), 3); // one time sort per group
     }
     EXPECT_EQ(Marks(), "0110110"); // the marks before are replaced
-    trigger("LeaveonlyoldestversionineachDupGroup1");
+    form.findChild<QAction*>("LeaveonlyoldestversionineachDupGroup1")->trigger();
     EXPECT_EQ(Marks(), "1011001");
     form.findChild<QAbstractButton*>(QStringLiteral("DeselectAllButton"))->click();
     list->SelectAndFocus(1); // notes.pdf in /data/b/
-    trigger("SelectAllinFolder1");
+    form.findChild<QAction*>("SelectAllinFolder1")->trigger();
     EXPECT_EQ(Marks(), "0101000");
     EXPECT_EQ(figure->text(), "2 / 5 KB");
     QTest::keyClick(list, Qt::Key_Backspace, Qt::ShiftModifier);
