@@ -5,8 +5,7 @@
 #include "platform/KeyState.h"
 #include "results/ResultWindow.h"
 #include "results/Selection.h"
-
-#include <gtest/gtest.h>
+#include "tests/support/SearchFixture.h"
 
 #include <string>
 #include <vector>
@@ -17,7 +16,8 @@ constexpr int32_t PackedTime(int year, int month, int day, int hour, int minute,
                    uint32_t(hour) << 11 | uint32_t(minute) << 5 | uint32_t(second / 2));
 }
 
-// The window as the result commands see it, recording what they ask of it.
+// The window as the result commands see it, recording what they ask of it; the selection moves
+// where the commands put it.
 struct TRecordingWindow : TResultWindow
 {
     int SelectedRow() const override { return Selected; }
@@ -25,84 +25,68 @@ struct TRecordingWindow : TResultWindow
     void BeginRowUpdate() override { ++Updates, ++Depth; }
     void EndRowUpdate() override { --Depth; }
     void SetRowCount(int rows) override { Rows = Depth > 0 ? rows : -2; }
-    void SelectAndFocusRow(int row) override { Focused.push_back(row); }
+    void SelectAndFocusRow(int row) override { Focused.push_back(Selected = row); }
     void RepaintRows() override { ++Repaints; }
-    void SetSelectedText(const QString& text) override { Text = text; }
+    void SetSelectedText(const QString& text) override { Text = text, ++Figures; }
     void DeleteThisFile() override { ++Deletes; }
 
-    int Selected = -1, Updates = 0, Depth = 0, Rows = -1, Repaints = 0, Deletes = 0;
+    int Selected = -1, Updates = 0, Depth = 0, Rows = -1, Repaints = 0, Figures = 0, Deletes = 0;
     uint8_t Direction = 0;
     std::vector<int> Focused;
-    QString Text = QStringLiteral("0 / 0 MB");
+    QString Text;
 };
 
-struct TResultRow
-{
-    const char* Name;
-    int32_t Folder, Group;
-    uint64_t Size;
-    int32_t Time;
-};
-
-// Results filled by hand as a search leaves them (rows in ResultList order, each band value the
-// record's group) under a US locale, emptied again afterwards.
-class TResultFixture : public ::testing::Test
+// The search globals emptied around each test (TSearchFixture) and filled with FillThreeGroups,
+// the collation of their US locale, no Shift anchor and the real Shift state.
+class TResultFixture : public TSearchFixture
 {
 protected:
-    void SetUp() override { Reset(QLocale(QLocale::English, QLocale::UnitedStates)); }
-    void TearDown() override { Reset(QLocale::system()); }
-    static void Reset(const QLocale& locale)
+    void SetUp() override
     {
-        ResetSearchGlobals();
+        TSearchFixture::SetUp();
+        plat::SetCollationLocale(LocaleFormat);
         AnchorRow = -1;
-        LocaleFormat = locale;
-        plat::SetCollationLocale(locale);
+        FillThreeGroups();
+    }
+    void TearDown() override
+    {
+        TSearchFixture::TearDown();
+        plat::SetCollationLocale(LocaleFormat);
         plat::SetShiftHeldForTest(std::nullopt);
     }
 
-    static void Fill(const QStringList& folders, const std::vector<TResultRow>& rows)
-    {
-        ResetSearchGlobals();
-        PathList.SetLength(int32_t(folders.size()));
-        for (const QString& folder : folders)
-            PathList.Put(++PathCount, folder);
-        ResultList.SetLength(int32_t(rows.size()));
-        for (const TResultRow& row : rows) {
-            TFileInfoType record;
-            record.Name = NamePool.Add(QString::fromUtf8(row.Name));
-            record.PathIndex = row.Folder;
-            record.Group = row.Group;
-            record.Size = row.Size;
-            record.Time = row.Time;
-            ResultList.Put(++ResultCount, record);
-            SortList.push_back({ResultCount, row.Group});
-        }
-        ResultCapacity = ResultCount + 1;
-    }
-
-    // Seven files in three groups, largest first, all times different; group 1 spreads over three
-    // folders and falls apart into two bands when sorted by name.
+    // Seven files in three groups as a search leaves them: largest first, each group's number its
+    // band, all times different. Group 1 spreads over three folders and falls apart into two
+    // bands when sorted by name; group 3 lies in one folder.
     static void FillThreeGroups()
     {
-        Fill({"/data/a/", "/data/b/", "/data/a/sub/"},
-             {{"Report.pdf", 0, 1, 3000, PackedTime(2024, 3, 15, 14, 5, 6)},
-              {"notes.pdf", 1, 1, 3000, PackedTime(2023, 1, 2, 0, 0, 0)},
-              {"copy.pdf", 2, 1, 3000, PackedTime(2024, 1, 10, 9, 30, 0)},
-              {"beta.txt", 1, 2, 2000, PackedTime(2022, 6, 1, 12, 0, 0)},
-              {"alpha.txt", 0, 2, 2000, PackedTime(2022, 5, 1, 8, 0, 0)},
-              {"zeta.jpg", 0, 3, 1000, PackedTime(2021, 7, 4, 18, 45, 10)},
-              {"delta.jpg", 1, 3, 1000, PackedTime(2021, 8, 4, 18, 45, 10)}});
+        ResetSearchGlobals();
+        PathList.SetLength(3);
+        for (const char* folder : {"/data/a/", "/data/b/", "/data/a/sub/"})
+            PathList.Put(++PathCount, QString::fromLatin1(folder));
+        ResultList.SetLength(ResultCapacity = 7);
+        Add("Report.pdf", 0, 1, 3000, PackedTime(2024, 3, 15, 14, 5, 6));
+        Add("notes.pdf", 1, 1, 3000, PackedTime(2023, 1, 2, 0, 0, 0));
+        Add("copy.pdf", 2, 1, 3000, PackedTime(2024, 1, 10, 9, 30, 0));
+        Add("beta.txt", 1, 2, 2000, PackedTime(2022, 6, 1, 12, 0, 0));
+        Add("alpha.txt", 0, 2, 2000, PackedTime(2022, 5, 1, 8, 0, 0));
+        Add("zeta.jpg", 0, 3, 1000, PackedTime(2021, 7, 4, 18, 45, 10));
+        Add("delta.jpg", 0, 3, 1000, PackedTime(2021, 8, 4, 18, 45, 10));
+        BuildSortList();
+    }
+    static void Add(const char* name, int32_t folder, int32_t group, uint64_t size, int32_t time)
+    {
+        const TNameRef pooled = NamePool.Add(QString::fromLatin1(name));
+        ResultList.Put(++ResultCount,
+                       {.Size = size, .Time = time, .Name = pooled, .PathIndex = folder, .Group = group});
     }
 
-    // The marks of ResultList in its own order, "1" for a marked record; `set` replaces them first.
-    static std::string Marks(const std::string& set = {})
+    // The marks of ResultList in its own order, "1" for a marked record.
+    static std::string Marks()
     {
         std::string marks;
-        for (int32_t i = 0; i <= ResultCount; ++i) {
-            if (!set.empty())
-                ResultList[i].Checked = set.at(size_t(i)) == '1';
+        for (int32_t i = 0; i <= ResultCount; ++i)
             marks += ResultList[i].Checked != 0 ? '1' : '0';
-        }
         return marks;
     }
     // One field of the rows' SortList entries, top to bottom.
@@ -113,4 +97,6 @@ protected:
             values.push_back(SortList[size_t(r)].*field);
         return values;
     }
+
+    TRecordingWindow window;
 };

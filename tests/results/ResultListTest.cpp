@@ -6,17 +6,7 @@
 namespace {
 
 using Ints = std::vector<int32_t>;
-
-class ResultRows : public TResultFixture
-{
-protected:
-    void SetUp() override
-    {
-        TResultFixture::SetUp();
-        FillThreeGroups();
-    }
-    TRecordingWindow window;
-};
+using ResultRows = TResultFixture;
 
 TEST_F(ResultRows, RowsShowTheirRecordsBandedWithRemovedFilesStruckOut)
 {
@@ -30,8 +20,9 @@ TEST_F(ResultRows, RowsShowTheirRecordsBandedWithRemovedFilesStruckOut)
     EXPECT_EQ(second.SubItems.last(), "1/2/23"); // midnight: no time
     EXPECT_TRUE(second.Checked && !first.Checked && none.Caption.isEmpty());
     EXPECT_EQ(SizeCellText(5'000'000'000u), "5000000000");
-    EXPECT_EQ(ModifiedCellText(PackedTime(2024, 0, 1, 10, 0, 0), LocaleFormat), "");
+    EXPECT_EQ(ModifiedCellText(PackedTime(2024, 0, 1, 10, 0, 0), LocaleFormat), ""); // no month
 
+    // As a search leaves them: the groups' numbers are the bands, the first group coloured.
     const QColor bands[] = {BandColor, BandColor, BandColor, Qt::white,
                             Qt::white, BandColor, BandColor, Qt::gray};
     for (int row = 0; row < 8; ++row) {
@@ -45,66 +36,77 @@ TEST_F(ResultRows, RowsShowTheirRecordsBandedWithRemovedFilesStruckOut)
     }
 }
 
-TEST_F(ResultRows, ColumnSortsOrderBandAndKeepTheSelectionOnItsRecord)
+TEST_F(ResultRows, ColumnClicksSortBandAndKeepTheSelectionOnItsRecord)
 {
-    const Ints reversed{6, 5, 4, 3, 2, 1, 0}, inOrder{0, 1, 2, 3, 4, 5, 6};
-    SortByColumn(ColumnGroup, 1);
-    EXPECT_EQ(Rows(), reversed);
-    SortByColumn(ColumnSize, 1);
-    EXPECT_EQ(Rows(), inOrder);
-    SortByColumn(ColumnSize, 0); // smallest first
-    SortByColumn(ColumnGroup, 2);
-    SortByColumn(5, 0);
-    EXPECT_EQ(Rows(), reversed);
-    EXPECT_EQ(Rows(&TSortEntry::Shade), Ints({3, 3, 2, 2, 1, 1, 1}));
-
-    window.Selected = 2; // alpha.txt
-    ResultColumnClick(window, ColumnName);
-    EXPECT_EQ(Rows(), Ints({4, 3, 2, 6, 1, 0, 5}));
-    EXPECT_EQ(Rows(&TSortEntry::Shade), Ints({1, 1, 2, 3, 4, 4, 5})); // group 1 in two bands
-    window.Direction = 1;
-    ResultColumnClick(window, ColumnName);
-    EXPECT_EQ(Rows(), Ints({5, 0, 1, 6, 2, 3, 4}));
-    EXPECT_EQ(Rows(&TSortEntry::Shade), Ints({1, 2, 2, 3, 4, 5, 5}));
-    window.Direction = 0;
+    const Ints reversed{6, 5, 4, 3, 2, 1, 0}, byName{4, 3, 2, 6, 1, 0, 5}, nameBands{1, 1, 2, 3, 4, 4, 5};
+    const struct
+    {
+        int column;
+        uint8_t direction;
+        Ints rows, bands;
+    } clicks[] = {
+        {ColumnGroup, 1, reversed, {3, 3, 2, 2, 1, 1, 1}}, // banded by group number
+        {ColumnSize, 1, {0, 1, 2, 3, 4, 5, 6}, {1, 1, 1, 2, 2, 3, 3}},
+        {ColumnSize, 0, reversed, {3, 3, 2, 2, 1, 1, 1}}, // smallest first
+        {ColumnName, 0, byName, nameBands},               // group 1 in two bands
+        {ColumnGroup, 2, byName, nameBands},              // no such direction: no change
+        {5, 0, byName, nameBands},                        // no such column: no change
+        {ColumnName, 1, {5, 0, 1, 6, 2, 3, 4}, {1, 2, 2, 3, 4, 5, 5}},
+        {ColumnPath, 0, {0, 4, 5, 6, 2, 1, 3}, {1, 2, 3, 3, 4, 4, 5}},
+        {ColumnModified, 0, {5, 6, 4, 3, 1, 2, 0}, {1, 1, 2, 2, 3, 3, 3}},
+    };
+    window.Selected = 4; // alpha.txt
+    for (const auto& click : clicks) {
+        window.Direction = click.direction;
+        ResultColumnClick(window, click.column);
+        EXPECT_EQ(Rows(), click.rows) << click.column;
+        EXPECT_EQ(Rows(&TSortEntry::Shade), click.bands) << click.column;
+    }
     window.Selected = -1;
-    ResultColumnClick(window, ColumnModified);
-    EXPECT_EQ(Rows(), Ints({5, 6, 4, 3, 1, 2, 0}));
-    EXPECT_EQ(window.Focused, std::vector<int>({0, 4})); // nothing selected, nothing selected after
-    EXPECT_EQ(window.Rows, 7);                           // set while the list was not painting
+    ResultColumnClick(window, ColumnName);
+    EXPECT_EQ(window.Focused, std::vector<int>({2, 4, 2, 0, 0, 0, 6, 1, 2})); // none after none
+    EXPECT_EQ(window.Rows, 7); // set while the list was not painting
     EXPECT_EQ(window.Depth, 0);
 }
 
-TEST_F(ResultRows, ClicksShiftRangesSpaceAndKeysFollowTheAnchor)
+TEST_F(ResultRows, ClicksSpaceAndKeysMarkFromTheAnchorButNeverARemovedFile)
 {
-    ResultLeftClickCell(window, 1, ColumnGroup, false); // not the check box column
-    EXPECT_EQ(AnchorRow, -1);
-    ResultLeftClickCell(window, 2, ColumnName, true); // first Shift click: from the top
-    EXPECT_EQ(window.Text, "3 / 9 KB");
-    ResultLeftClickCell(window, 1, ColumnName, false);
-    ResultLeftClickCell(window, 4, ColumnName, true);
-    EXPECT_EQ(Marks(), "1111100");
     ResultList[5].Removed = 1;
-    ResultLeftClickCell(window, 5, ColumnName, false); // no mark, but the anchor moves
-    EXPECT_EQ(AnchorRow, 5);
-    const int repaints = window.Repaints;
-    ResultLeftClickCell(window, 3, ColumnSize, true); // marks nothing, moves the anchor
-    EXPECT_EQ(window.Repaints, repaints + 1);
-    ResultLeftClickCell(window, 6, ColumnName, true); // never clears, skips the removed file
-    EXPECT_EQ(Marks(), "1111101");
-
-    ResultKeyDown(window, Qt::Key_Space, false); // no row selected
-    window.Selected = 0;
-    ResultKeyDown(window, Qt::Key_Space, false);
-    window.Selected = 5; // removed: Space and Delete do nothing
-    ResultKeyDown(window, Qt::Key_Space, false);
-    ResultKeyDown(window, Qt::Key_Delete, false);
-    EXPECT_EQ(AnchorRow, 0);
-    window.Selected = 6;
-    ResultKeyDown(window, Qt::Key_Delete, false);
-    ResultKeyDown(window, Qt::Key_Backspace, false);
+    const struct
+    {
+        int key, row, column; // a click on the cell when `key` is 0, else the key on row `row`
+        bool shift;
+        const char* marks;
+        int anchor, repaints; // the repaints so far
+    } inputs[] = {
+        {0, 1, ColumnGroup, false, "0000000", -1, 0}, // not the check box column
+        {0, 2, ColumnName, true, "1110000", 2, 1},    // the first Shift click: from the top
+        {0, 1, ColumnName, false, "1010000", 1, 2},
+        {0, 5, ColumnName, false, "1010000", 5, 2}, // removed: no mark, but the anchor moves
+        {0, 3, ColumnName, true, "1011100", 3, 3},  // upwards, past the removed file
+        {0, 6, ColumnSize, true, "1011100", 6, 4},  // marks nothing, moves the anchor
+        {0, 0, ColumnName, true, "1111101", 0, 5},  // never clears
+        {Qt::Key_Space, -1, 0, false, "1111101", 0, 5},
+        {Qt::Key_Space, 6, 0, false, "1111100", 6, 6},
+        {Qt::Key_Space, 5, 0, false, "1111100", 6, 6}, // removed: Space and Delete do nothing
+        {Qt::Key_Delete, 5, 0, false, "1111100", 6, 6},
+        {Qt::Key_Delete, 4, 0, false, "1111100", 6, 6},
+        {Qt::Key_Backspace, 4, 0, false, "1111100", 6, 6},
+    };
+    for (const auto& input : inputs) {
+        SCOPED_TRACE(testing::Message() << "key " << input.key << ", row " << input.row);
+        window.Selected = input.row;
+        if (input.key == 0)
+            ResultLeftClickCell(window, input.row, input.column, input.shift);
+        else
+            ResultKeyDown(window, input.key, input.shift);
+        EXPECT_EQ(Marks(), input.marks);
+        EXPECT_EQ(AnchorRow, input.anchor);
+        EXPECT_EQ(window.Repaints, input.repaints);
+        EXPECT_EQ(window.Figures, input.repaints); // each repaint with a new figure
+    }
     EXPECT_EQ(window.Deletes, 1);
-    EXPECT_EQ(Marks(), "0111101");
+    EXPECT_EQ(window.Text, "5 / 13 KB");
     ResultList[5].Checked = 1;
     ResultKeyDown(window, Qt::Key_Backspace, true);
     EXPECT_EQ(Marks(), "0000000");
@@ -113,7 +115,7 @@ TEST_F(ResultRows, ClicksShiftRangesSpaceAndKeysFollowTheAnchor)
 
 TEST_F(ResultRows, GuardsWithoutResultsAndTheSelectedFigure)
 {
-    Marks("1100000");
+    ResultList[0].Checked = ResultList[1].Checked = 1;
     window.Selected = 0;
     ResultCount = -1;
     ResultColumnClick(window, ColumnName);
@@ -132,48 +134,31 @@ TEST_F(ResultRows, GuardsWithoutResultsAndTheSelectedFigure)
 
     ResetSearchGlobals();
     ResultList.SetLength(1300);
-    for (int32_t i = 0; i < 1300; ++i) { // 1,234 marked files of 1,536 bytes in all
-        ResultList.Put(++ResultCount, TFileInfoType());
-        ResultList[i].Size = i == 0 ? 303 : 1;
-        ResultList[i].Checked = i < 1234;
-    }
+    for (int32_t i = 0; i < 1300; ++i) // 1,234 marked files of 1,536 bytes in all
+        ResultList.Put(++ResultCount, {.Size = i == 0 ? 303u : 1u, .Name = {}, .Checked = i < 1234});
     UpdateSelectionStats(window);
     EXPECT_EQ(window.Text, "1,234 / 2 KB");
     ClearMarks();
-    ResultList[5].Size = ResultList[9].Size = uint64_t(3) << 30;
+    ResultList[5].Size = ResultList[9].Size = 5'000'000'000u; // each and their sum past 32 bits
     ResultList[5].Checked = ResultList[9].Checked = 1;
-    EXPECT_EQ(SelectionStatsText(), "2 / 6.000 GB");
+    EXPECT_EQ(SelectionStatsText(), "2 / 9.313 GB");
 }
 
-TEST_F(ResultRows, GroupCommandsKeepOneFileOfEachGroupOnDiskUnmarked)
+TEST_F(ResultRows, GroupCommandsNeverLeaveAGroupWithoutAnUnmarkedFileOnDisk)
 {
-    Marks("1001000");
+    ResultList[0].Removed = ResultList[0].Checked = ResultList[6].Removed = ResultList[5].Checked = 1;
     const TPumpScript pumps;
     LeaveOnlyOneVersion(window, TKeptVersion::Newest);
-    EXPECT_EQ(Marks(), "0110110");
-    EXPECT_EQ(pumps.Count(), 3); // one time sort per group
-    LeaveOnlyOneVersion(window, TKeptVersion::Oldest);
-    EXPECT_EQ(Marks(), "1011001");
-    ResultList[6].Removed = ResultList[0].Removed = 1; // group 3 keeps one file: no marks, no sort
-    LeaveOnlyOneVersion(window, TKeptVersion::Newest);
-    EXPECT_EQ(Marks(), "0100100");
-    EXPECT_EQ(pumps.Count(), 8);
+    EXPECT_EQ(Marks(), "0100100"); // group 3 keeps one file: no marks, no time sort
+    EXPECT_EQ(pumps.Count(), 2);
 
-    Fill({"/x/", "/y/", "/x/sub/"}, {{"a", 0, 1, 9, 0},
-                                     {"a", 0, 1, 9, 0},
-                                     {"b", 0, 2, 8, 0},
-                                     {"b", 0, 2, 8, 0},
-                                     {"b", 1, 2, 8, 0},
-                                     {"c", 1, 3, 7, 0},
-                                     {"c", 0, 3, 7, 0},
-                                     {"d", 2, 4, 6, 0},
-                                     {"d", 0, 4, 6, 0}});
-    ResultList[4].Removed = 1; // group 2's only copy outside /x/ is gone
-    ResultList[5].Checked = 1; // marked before: group 3 would keep no copy
-    window.Selected = 6;       // a file in /x/
-    SelectAllInFolder(window);
-    EXPECT_EQ(Marks(), "010101001");
-    EXPECT_EQ(window.Text, "4 / 30 B");
+    FillThreeGroups();
+    ResultList[1].Checked = ResultList[2].Checked = 1; // group 1 would keep no copy
+    ResultList[3].Removed = 1;                         // group 2's only copy outside /data/a/ is gone
+    window.Selected = 0;                               // Report.pdf in /data/a/
+    SelectAllInFolder(window);                         // in group 3, both in the folder, the second file only
+    EXPECT_EQ(Marks(), "0110001");
+    EXPECT_EQ(window.Text, "3 / 7 KB");
 }
 
 } // namespace
