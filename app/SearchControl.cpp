@@ -10,6 +10,7 @@
 
 #include <QScopeGuard>
 #include <QScopedValueRollback>
+#include <QTimer>
 
 #include <utility>
 
@@ -148,13 +149,13 @@ void TMainForm::SetProgress(int position)
 
 void TMainForm::ShowFiguresSoon()
 {
-    if (std::exchange(m_pendingFigures.Posted, true))
-        return;
-    QMetaObject::invokeMethod(this, &TMainForm::ShowPendingFigures, Qt::QueuedConnection);
+    if (!m_figuresTimer->isActive())
+        m_figuresTimer->start();
 }
 
 void TMainForm::ShowPendingFigures()
 {
+    m_figuresTimer->stop();
     TPendingFigures figures = std::exchange(m_pendingFigures, {});
     if (figures.TotalFiles)
         TotalFilesTextout->setText(*figures.TotalFiles);

@@ -27,6 +27,7 @@
 #include <QScopeGuard>
 #include <QScreen>
 #include <QStyledItemDelegate>
+#include <QTimer>
 
 namespace {
 
@@ -137,6 +138,11 @@ void TMainForm::BuildLayout()
     AdvListView1->SetPopupMenu(PopupMenu1);
     // The empty list shows the order a search leaves its results in.
     AdvListView1->ResetSortState();
+
+    m_figuresTimer = new QTimer(this);
+    m_figuresTimer->setSingleShot(true);
+    m_figuresTimer->setInterval(100);
+    connect(m_figuresTimer, &QTimer::timeout, this, &TMainForm::ShowPendingFigures);
 
     AsyncTimer = new TAsyncTimer(this);
     AsyncTimer->setObjectName(QStringLiteral("AsyncTimer"));

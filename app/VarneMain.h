@@ -22,6 +22,7 @@ class QCloseEvent;
 class QKeyEvent;
 class QLabel;
 class QMenu;
+class QTimer;
 class QTreeWidgetItem;
 class TAsyncTimer;
 struct TReportRowData;
@@ -140,20 +141,20 @@ private:
     void EndSearch();
     // Empties the result view, then releases the lists it shows.
     void ClearResults();
-    // The figures a search reports reach their controls when events are next processed, where
-    // they can be painted: a comparison reports them for every run of equal sizes, thousands of
-    // times a second, and setting the labels each time cost a tenth of a search.
+    // The figures a search reports reach their controls ten times a second: a comparison reports
+    // them for every run of equal sizes, thousands of times a second, and setting and painting the
+    // labels each time cost a tenth of a search.
     struct TPendingFigures
     {
         std::optional<QString> TotalFiles, Duplicates, DiskUsing;
         std::optional<int> Progress;
-        bool Posted = false;
     };
     void ShowFiguresSoon();
     void ShowPendingFigures();
     TPendingFigures m_pendingFigures;
-    bool m_searching = false;      // SearchStart is on the call stack
-    bool m_closeRequested = false; // the lists go once the handlers using them have unwound
+    QTimer* m_figuresTimer = nullptr; // owned through the QObject tree; fires ShowPendingFigures
+    bool m_searching = false;         // SearchStart is on the call stack
+    bool m_closeRequested = false;    // the lists go once the handlers using them have unwound
 
     // Result list and marking.
 
