@@ -21,15 +21,21 @@ QCollator& TheCollator()
     return *collator;
 }
 
+// Always a new collator: a copy of a QCollator shares the ICU collator of the original.
+QCollator MakeCollator(const QLocale& locale)
+{
+    QCollator collator(locale);
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    collator.setNumericMode(false);
+    collator.setIgnorePunctuation(false);
+    return collator;
+}
+
 } // namespace
 
 void SetCollationLocale(const QLocale& locale)
 {
-    auto collator = std::make_unique<QCollator>(locale);
-    collator->setCaseSensitivity(Qt::CaseInsensitive);
-    collator->setNumericMode(false);
-    collator->setIgnorePunctuation(false);
-    Collator() = std::move(collator);
+    Collator() = std::make_unique<QCollator>(MakeCollator(locale));
 }
 
 int CompareIgnoreCase(QStringView a, QStringView b)
@@ -43,9 +49,12 @@ bool KeysAgree()
     return TheCollator().locale() != QLocale::c();
 }
 
-QCollatorSortKey CollationKey(QStringView text)
+TKeyMaker::TKeyMaker() : m_collator(MakeCollator(TheCollator().locale())) {}
+
+QCollatorSortKey TKeyMaker::Key(QStringView text)
 {
-    return TheCollator().sortKey(text.toString());
+    // The key is made from the characters at once, so they need not be copied into a string.
+    return m_collator.sortKey(QString::fromRawData(text.data(), text.size()));
 }
 
 } // namespace plat

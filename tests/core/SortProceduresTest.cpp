@@ -274,37 +274,39 @@ TEST_F(Sorts, RandomOrdersByNameOrFolderAgreeWithTheComparatorAndTheRecordPasses
     folders.SetLength(12);
     for (int32_t f = 0; f < 12; ++f)
         folders.Put(f, QStringLiteral("/data/%1/").arg(words[f % words.size()]));
-    TFileList list;
-    const int n = 700;
-    list.SetLength(n);
-    for (int i = 0; i < n; ++i) {
-        TFileInfoType record;
-        record.Name =
-            NamePool.Add(words[qsizetype(random() % uint32_t(words.size()))] + QString::number(random() % 3));
-        record.PathIndex = int32_t(random() % 12);
-        list.Put(i, record);
-    }
-    // A range that starts and ends inside the list.
-    const int32_t low = 5, high = n - 3;
-    for (const QLocale& locale : {QLocale(QLocale::English, QLocale::UnitedStates), QLocale::c()}) {
-        plat::SetCollationLocale(locale);
-        for (TCompareFunc compare : {CompareName, CompareFolder}) {
-            for (uint8_t direction : {uint8_t(0), uint8_t(1)}) {
-                TSortList order;
-                for (int32_t i = 0; i < n; ++i)
-                    order.push_back({i, i});
-                // The two passes over the records give the reference order, ties included.
-                TSortList reference = order;
-                QuickSortOrder(list, reference, folders, low, high, compare, direction);
-                InsertionSortOrder(list, reference, folders, low, high, compare, direction);
-                SortOrder(list, order, folders, low, high, compare, direction);
-                for (int r = low + 1; r <= high; ++r)
-                    ASSERT_LE(compare(list[order[size_t(r - 1)].ItemIndex], list[order[size_t(r)].ItemIndex],
-                                      direction, folders),
-                              0);
-                for (int r = 0; r < n; ++r) {
-                    ASSERT_EQ(order[size_t(r)].ItemIndex, reference[size_t(r)].ItemIndex) << r;
-                    ASSERT_EQ(order[size_t(r)].Shade, reference[size_t(r)].Shade) << r;
+    // Few names and many ties; then enough distinct names that they are ranked in parts.
+    for (const auto& [n, numbers] : {std::pair{700, 3U}, std::pair{16000, 2000U}}) {
+        TFileList list;
+        list.SetLength(n);
+        for (int i = 0; i < n; ++i) {
+            TFileInfoType record;
+            record.Name = NamePool.Add(words[qsizetype(random() % uint32_t(words.size()))] +
+                                       QString::number(random() % numbers));
+            record.PathIndex = int32_t(random() % 12);
+            list.Put(i, record);
+        }
+        // A range that starts and ends inside the list.
+        const int32_t low = 5, high = n - 3;
+        for (const QLocale& locale : {QLocale(QLocale::English, QLocale::UnitedStates), QLocale::c()}) {
+            plat::SetCollationLocale(locale);
+            for (TCompareFunc compare : {CompareName, CompareFolder}) {
+                for (uint8_t direction : {uint8_t(0), uint8_t(1)}) {
+                    TSortList order;
+                    for (int32_t i = 0; i < n; ++i)
+                        order.push_back({i, i});
+                    // The two passes over the records give the reference order, ties included.
+                    TSortList reference = order;
+                    QuickSortOrder(list, reference, folders, low, high, compare, direction);
+                    InsertionSortOrder(list, reference, folders, low, high, compare, direction);
+                    SortOrder(list, order, folders, low, high, compare, direction);
+                    for (int r = low + 1; r <= high; ++r)
+                        ASSERT_LE(compare(list[order[size_t(r - 1)].ItemIndex],
+                                          list[order[size_t(r)].ItemIndex], direction, folders),
+                                  0);
+                    for (int r = 0; r < n; ++r) {
+                        ASSERT_EQ(order[size_t(r)].ItemIndex, reference[size_t(r)].ItemIndex) << r;
+                        ASSERT_EQ(order[size_t(r)].Shade, reference[size_t(r)].Shade) << r;
+                    }
                 }
             }
         }
