@@ -61,6 +61,10 @@ void TMainForm::SearchStart()
     AdvListView1->SetRowCount(ResultCount + 1);
     AdvListView1->EndUpdate();
 
+    // The search is over: the clock stops at its length, and no tick while the report is open puts
+    // the live status back over the final one.
+    AsyncTimer->SetEnabled(false);
+    SetStatusPanelText(1, ElapsedText(plat::TickCount32() - StartTick));
     const bool interrupted = StopFlag == 1;
     SetStatusText(interrupted ? QStringLiteral(" Status: Search interrupted.")
                               : QStringLiteral(" Status: Search finished."));

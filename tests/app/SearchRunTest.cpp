@@ -10,6 +10,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -117,7 +118,16 @@ TEST_F(SearchRun, FinishedSearchShowsGroupsFiguresAndSummaryThenAnEmptyListDrops
         if (statusTexts.isEmpty() || statusTexts.back() != m_window->StatusPanelText(2))
             statusTexts << m_window->StatusPanelText(2);
     });
+    // The report stays on screen longer than a tick of the clock.
+    QString elapsedAtReport;
+    OnBox = [&] {
+        elapsedAtReport = m_window->StatusPanelText(1);
+        QTest::qWait(700);
+        EXPECT_EQ(m_window->StatusPanelText(2), QStringLiteral(" Status: Search finished."));
+    };
     Search(Folder);
+    OnBox = nullptr;
+    EXPECT_EQ(m_window->StatusPanelText(1), elapsedAtReport);
 
     EXPECT_EQ(statusTexts.front(), QStringLiteral(" Status: Scan \"%1\"...  0 Files").arg(Folder));
     EXPECT_TRUE(statusTexts.back().startsWith(QStringLiteral(" Status: Comparing \"") + Folder));
