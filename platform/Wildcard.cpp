@@ -81,12 +81,28 @@ TWildcard::TWildcard(QStringView mask)
             m_tokens.push_back(Upper(c));
         }
     }
+    // "*.ext" with a plain extension (the system file types, most masks users type): a name
+    // matches when it ends with the dot and the extension.
+    m_extensionOnly = m_tokens.size() >= 2 && m_tokens[0] == char32_t(TToken::DosStar) &&
+                      m_tokens[1] == U'.' &&
+                      std::all_of(m_tokens.begin() + 2, m_tokens.end(), [](char32_t t) {
+                          return t < 0xD800 || (t > 0xDFFF && t < 0x10000); // one UTF-16 unit each
+                      });
 }
 
 bool TWildcard::Matches(QStringView name) const
 {
     if (m_all)
         return true;
+    if (m_extensionOnly) {
+        const auto tail = qsizetype(m_tokens.size()) - 1;
+        if (name.size() < tail)
+            return false;
+        for (qsizetype j = 0; j < tail; ++j)
+            if (Upper(name[name.size() - tail + j].unicode()) != m_tokens[size_t(j) + 1])
+                return false;
+        return true;
+    }
 
     const size_t m = m_tokens.size();
     // The sets of states live on the stack for every mask but absurdly long ones.
