@@ -79,11 +79,12 @@ TReadOutcome ReadInRounds(std::vector<TSlot>& readers, std::vector<std::vector<s
         std::vector<std::vector<size_t>> next;
         if (queue)
             ReadRound(readers, open, *queue);
+        const TFileInfoType* shown = nullptr; // the file whose block was checked last
         for (const std::vector<size_t>& part : open) {
             std::vector<size_t> alive;
             for (size_t s : part) {
                 TSlot& slot = readers[s];
-                SetFullPath(CurrentFile, *slot.Record);
+                shown = slot.Record;
                 if (!queue)
                     NoteRead(slot, slot.File.ReadFull(slot.Own.get(), CrcBlockSize));
                 slot.Prefilled = false;
@@ -120,6 +121,8 @@ TReadOutcome ReadInRounds(std::vector<TSlot>& readers, std::vector<std::vector<s
             }
         }
         open.swap(next);
+        if (shown)
+            SetFullPath(CurrentFile, *shown);
         plat::PumpMessages();
         if (StopFlag == 1)
             return TReadOutcome::Stopped;
