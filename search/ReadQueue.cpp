@@ -2,6 +2,7 @@
 
 #include "core/FileLists.h"
 #include "platform/Pump.h"
+#include "search/ReadPlan.h"
 #include "search/crc32tab.h"
 
 #include <QtGlobal>
@@ -71,66 +72,6 @@ struct TReadQueue::TRequest
     TQueuedBlock Block;
 };
 
-// The records whose first block the comparison will ask for, in its order: every record of a run
-// of two or more files of one size above 0, except the records that repeat the identity of an
-// earlier one of their run.
-class TReadQueue::TPlan
-{
-public:
-    // The next record to read; false when the list has no more.
-    bool Peek(int32_t& index)
-    {
-        Settle();
-        index = m_next;
-        return m_next <= FileCount;
-    }
-    void Advance()
-    {
-        ++m_next;
-        m_forced = false;
-    }
-    // Goes on from `index`, which is read first whatever its run says.
-    void RestartAt(int32_t index)
-    {
-        EnterRunAt(index);
-        m_next = index;
-        m_forced = true;
-    }
-
-private:
-    void EnterRunAt(int32_t index)
-    {
-        const uint64_t size = FileList[index].Size;
-        m_first = m_last = index;
-        while (m_first > 0 && FileList[m_first - 1].Size == size)
-            --m_first;
-        while (m_last < FileCount && FileList[m_last + 1].Size == size)
-            ++m_last;
-        m_read = m_last > m_first && size > 0;
-        if (m_read)
-            m_repeats = &m_views.Find(m_first, m_last);
-    }
-    void Settle()
-    {
-        while (m_next <= FileCount) {
-            if (m_next > m_last)
-                EnterRunAt(m_next);
-            if (!m_read)
-                m_next = m_last + 1;
-            else if (m_forced || !(*m_repeats)[size_t(m_next - m_first)])
-                return;
-            else
-                ++m_next;
-        }
-    }
-
-    int32_t m_next = 0, m_first = 0, m_last = -1;
-    bool m_read = false;
-    bool m_forced = false;
-    const std::vector<uint8_t>* m_repeats = nullptr;
-    TSecondViews m_views;
-};
-
 std::unique_ptr<TReadQueue> TReadQueue::Start(TRecordFolders& folders)
 {
     if (!qEnvironmentVariableIsEmpty("PAIRWICK_PLAIN_READS"))
@@ -142,7 +83,7 @@ std::unique_ptr<TReadQueue> TReadQueue::Start(TRecordFolders& folders)
 }
 
 TReadQueue::TReadQueue(TRecordFolders& folders)
-    : m_folders(folders), m_ring(RingEntries), m_plan(std::make_unique<TPlan>()),
+    : m_folders(folders), m_ring(RingEntries), m_plan(std::make_unique<TReadPlan>()),
       m_arena(static_cast<uint8_t*>(std::aligned_alloc(4096, ArenaBytes)), &std::free),
       m_requests(std::make_unique<TRequest[]>(MaxRequests))
 {
@@ -364,7 +305,7 @@ void TReadQueue::DropAhead()
                     return false;
             return true;
         },
-        false);
+        true);
     if (m_taken < m_planned)
         m_arenaHead = Request(m_taken).Offset;
     m_planned = m_taken;
@@ -373,7 +314,7 @@ void TReadQueue::DropAhead()
 void TReadQueue::RetryAlone(TRequest& request)
 {
     // Every other file of the queue closes first, and the kept folders go too.
-    WaitUntil([this] { return m_inFlight == 0; }, false);
+    WaitUntil([this] { return m_inFlight == 0; }, true);
     m_folders.Release();
     Open(request);
     WaitUntil([&] { return request.State == TState::Done; }, true);

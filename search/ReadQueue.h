@@ -3,13 +3,14 @@
 #include "platform/FileAccess.h"
 #include "platform/IoRing.h"
 #include "search/RecordAccess.h"
-#include "search/SecondViews.h"
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <span>
+
+class TReadPlan;
 
 // How many files the comparison reads at once: the batches of the side-by-side reading, and the
 // files the read queue keeps in flight ahead of the comparison.
@@ -68,7 +69,6 @@ public:
 private:
     struct TRequest;
     enum class TState : uint8_t;
-    class TPlan;
 
     explicit TReadQueue(TRecordFolders& folders);
     TRequest& Request(uint64_t sequence);
@@ -88,7 +88,7 @@ private:
 
     TRecordFolders& m_folders;
     plat::TIoRing m_ring;
-    std::unique_ptr<TPlan> m_plan;
+    std::unique_ptr<TReadPlan> m_plan;
     std::unique_ptr<uint8_t[], void (*)(void*)> m_arena;
     std::unique_ptr<TRequest[]> m_requests;
     // Requests by sequence number: [m_recycled, m_taken) are taken and still used, [m_taken,
