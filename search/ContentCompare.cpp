@@ -10,9 +10,12 @@
 #include <xxhash.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <map>
 #include <memory>
+#include <numeric>
+#include <span>
 #include <stdexcept>
 #include <utility>
 
@@ -53,36 +56,58 @@ void NoteRead(TSlot& slot, ssize_t filled)
     slot.Ended = filled == 0 || slot.File.AtEnd();
 }
 
+// Lists of slot indexes kept one after another, so that splitting them allocates nothing per file:
+// part p holds Slots[Starts[p]] up to Slots[Starts[p + 1]].
+struct TParts
+{
+    std::vector<size_t> Slots;
+    std::vector<size_t> Starts{0};
+
+    size_t Count() const { return Starts.size() - 1; }
+    std::span<const size_t> operator[](size_t p) const
+    {
+        return {Slots.data() + Starts[p], Starts[p + 1] - Starts[p]};
+    }
+    void Add(std::span<const size_t> part)
+    {
+        Slots.insert(Slots.end(), part.begin(), part.end());
+        Starts.push_back(Slots.size());
+    }
+    void Clear()
+    {
+        Slots.clear();
+        Starts.assign(1, 0);
+    }
+};
+
 // The next block of every slot of the open parts that has none yet, all at once.
-void ReadRound(std::vector<TSlot>& readers, const std::vector<std::vector<size_t>>& open, TReadQueue& queue)
+void ReadRound(std::vector<TSlot>& readers, const TParts& open, TReadQueue& queue)
 {
     std::vector<TRoundRead> reads;
-    for (const std::vector<size_t>& part : open)
-        for (size_t s : part)
-            if (!readers[s].Prefilled)
-                reads.push_back({&readers[s].File, readers[s].Own.get(), 0});
+    for (size_t s : open.Slots)
+        if (!readers[s].Prefilled)
+            reads.push_back({&readers[s].File, readers[s].Own.get(), 0});
     queue.ReadRound(reads);
     auto read = reads.begin();
-    for (const std::vector<size_t>& part : open)
-        for (size_t s : part)
-            if (!readers[s].Prefilled)
-                NoteRead(readers[s], (read++)->Filled);
+    for (size_t s : open.Slots)
+        if (!readers[s].Prefilled)
+            NoteRead(readers[s], (read++)->Filled);
 }
 
 // Reads the readers to their ends in rounds of one block each, refining `parts` (lists of slot
 // indexes holding equal bytes so far). Slots whose read fails leave their part.
-TReadOutcome ReadInRounds(std::vector<TSlot>& readers, std::vector<std::vector<size_t>>& parts, bool wantSums,
-                          TReadQueue* queue)
+TReadOutcome ReadInRounds(std::vector<TSlot>& readers, TParts& parts, bool wantSums, TReadQueue* queue)
 {
-    std::vector<std::vector<size_t>> open = parts, finished;
-    while (!open.empty()) {
-        std::vector<std::vector<size_t>> next;
+    TParts open = parts, next, finished;
+    std::vector<size_t> alive, subOf, leads, sub;
+    while (open.Count() > 0) {
+        next.Clear();
         if (queue)
             ReadRound(readers, open, *queue);
         const TFileInfoType* shown = nullptr; // the file whose block was checked last
-        for (const std::vector<size_t>& part : open) {
-            std::vector<size_t> alive;
-            for (size_t s : part) {
+        for (size_t p = 0; p < open.Count(); ++p) {
+            alive.clear();
+            for (size_t s : open[p]) {
                 TSlot& slot = readers[s];
                 shown = slot.Record;
                 if (!queue)
@@ -99,35 +124,40 @@ TReadOutcome ReadInRounds(std::vector<TSlot>& readers, std::vector<std::vector<s
                 }
                 alive.push_back(s);
             }
-            // Split by this block: each sub-part keeps the order of its members.
-            std::vector<std::vector<size_t>> split;
+            // Split by this block: the sub-parts in the order of their first members, each keeping
+            // the order of its members.
+            leads.clear();
+            subOf.clear();
             for (size_t s : alive) {
-                auto same = std::find_if(split.begin(), split.end(), [&](const std::vector<size_t>& sub) {
-                    return SameBlock(readers[sub.front()], readers[s]);
-                });
-                if (same == split.end())
-                    split.push_back({s});
-                else
-                    same->push_back(s);
+                size_t n = 0;
+                while (n < leads.size() && !SameBlock(readers[leads[n]], readers[s]))
+                    ++n;
+                if (n == leads.size())
+                    leads.push_back(s);
+                subOf.push_back(n);
             }
-            for (std::vector<size_t>& sub : split) {
+            for (size_t n = 0; n < leads.size(); ++n) {
+                sub.clear();
+                for (size_t a = 0; a < alive.size(); ++a)
+                    if (subOf[a] == n)
+                        sub.push_back(alive[a]);
                 // A part is done when its files are read to the size they had when opened (no
                 // further read that returns nothing: one system call less per file). Without
                 // sums to finish, a file that differs from all others is decided too.
                 const bool ended =
                     std::all_of(sub.begin(), sub.end(), [&](size_t s) { return readers[s].Ended; });
                 const bool decided = ended || (!wantSums && sub.size() == 1);
-                (decided ? finished : next).push_back(std::move(sub));
+                (decided ? finished : next).Add(sub);
             }
         }
-        open.swap(next);
+        std::swap(open, next);
         if (shown)
             SetFullPath(CurrentFile, *shown);
         plat::PumpMessages();
         if (StopFlag == 1)
             return TReadOutcome::Stopped;
     }
-    parts.swap(finished);
+    parts = std::move(finished);
     return TReadOutcome::Finished;
 }
 
@@ -157,9 +187,10 @@ TReadOutcome SameFiles(const TFileInfoType& a, const TFileInfoType& b, TRecordFo
     same = false;
     if (!OpenSlot(readers[0], a, folders) || !OpenSlot(readers[1], b, folders))
         return TReadOutcome::Finished;
-    std::vector<std::vector<size_t>> parts{{0, 1}};
+    TParts parts;
+    parts.Add(std::array<size_t, 2>{0, 1});
     const TReadOutcome outcome = ReadInRounds(readers, parts, false, queue);
-    same = outcome == TReadOutcome::Finished && parts.size() == 1 && parts.front().size() == 2;
+    same = outcome == TReadOutcome::Finished && parts.Count() == 1 && parts[0].size() == 2;
     return outcome;
 }
 
@@ -230,11 +261,11 @@ TReadOutcome ReadSetSideBySide(std::vector<TContentMember>& members, TRecordFold
     std::vector<TSlot> readers;
     while (next < members.size()) {
         OpenBatch(members, next, folders, readers, queue);
-        std::vector<std::vector<size_t>> parts;
+        TParts parts;
         if (!readers.empty()) {
-            parts.emplace_back(readers.size());
-            for (size_t s = 0; s < readers.size(); ++s)
-                parts.front()[s] = s;
+            parts.Slots.resize(readers.size());
+            std::iota(parts.Slots.begin(), parts.Slots.end(), size_t(0));
+            parts.Starts.push_back(readers.size());
         }
         if (ReadInRounds(readers, parts, true, queue) == TReadOutcome::Stopped)
             return TReadOutcome::Stopped;
@@ -247,7 +278,8 @@ TReadOutcome ReadSetSideBySide(std::vector<TContentMember>& members, TRecordFold
         }
         // The parts of one batch differ in their bytes already; only earlier batches can hold their twins.
         std::vector<std::pair<std::pair<uint32_t, uint64_t>, std::pair<uint32_t, size_t>>> newClasses;
-        for (const std::vector<size_t>& part : parts) {
+        for (size_t p = 0; p < parts.Count(); ++p) {
+            const std::span<const size_t> part = parts[p];
             const size_t lead = readers[part.front()].Member;
             const auto key = sums[part.front()];
             uint32_t cls = 0;
@@ -269,7 +301,8 @@ TReadOutcome ReadSetSideBySide(std::vector<TContentMember>& members, TRecordFold
                 member.Class = cls;
             }
         }
-        earlierClasses.insert(newClasses.begin(), newClasses.end());
+        if (next < members.size()) // only a later batch looks for them
+            earlierClasses.insert(newClasses.begin(), newClasses.end());
         if (queue)
             queue->Recycle();
     }
