@@ -38,18 +38,22 @@ void RequestInterrupt(int)
 }
 
 // Ctrl+C asks the search to stop while it lives. The handler is reset after the first signal, so a
-// second Ctrl+C ends the program at once, as usual.
+// second Ctrl+C ends the program at once, as usual; a program started with SIGINT ignored (a
+// background job of a script) keeps ignoring it.
 class TInterruptHandler
 {
 public:
     TInterruptHandler()
     {
         InterruptRequested.store(false);
+        ::sigaction(SIGINT, nullptr, &m_previous);
+        if (m_previous.sa_handler == SIG_IGN)
+            return;
         struct sigaction action = {};
         action.sa_handler = &RequestInterrupt;
         sigemptyset(&action.sa_mask);
         action.sa_flags = SA_RESTART | SA_RESETHAND;
-        ::sigaction(SIGINT, &action, &m_previous);
+        ::sigaction(SIGINT, &action, nullptr);
     }
     ~TInterruptHandler() { ::sigaction(SIGINT, &m_previous, nullptr); }
     TInterruptHandler(const TInterruptHandler&) = delete;

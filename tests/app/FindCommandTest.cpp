@@ -116,6 +116,8 @@ TEST(FindCommand, CtrlCStopsTheSearchAndPrintsWhatWasFound)
     ::fcntl(terminal, F_SETFL, O_NONBLOCK);
     QProcess find;
     find.setStandardErrorFile(QString::fromLocal8Bit(::ttyname(terminalSide)));
+    // As from a terminal, even when the tests run with SIGINT ignored (which the program respects).
+    find.setChildProcessModifier([] { ::signal(SIGINT, SIG_DFL); });
     find.start(QStringLiteral(PW_PROGRAM), {"--find", "--format", "json", tree.Root()});
     ASSERT_TRUE(find.waitForStarted());
     // The figures of the comparison move on once the first group is in.
