@@ -1,7 +1,5 @@
 #include "FileAccess.h"
 
-#include "platform/DirListing.h"
-
 #include <QDir>
 
 #include <cerrno>
@@ -70,24 +68,21 @@ int TFileReader::Adopt(int fd, const TFileStamp* expected)
 {
     Close();
     m_error = 0;
-    struct stat st
+    struct statx st
     {
     };
-    const bool described = ::fstat(fd, &st) == 0;
-    if (!described || !S_ISREG(st.st_mode)) {
-        m_error = described ? EINVAL : errno;
+    const int described = DescribeFile(fd, "", st);
+    if (described != 0 || !S_ISREG(st.stx_mode)) {
+        m_error = described != 0 ? described : EINVAL;
         ::close(fd);
         return m_error;
     }
-    if (expected != nullptr &&
-        (uint64_t(st.st_dev) != expected->Dev || uint64_t(st.st_ino) != expected->Ino ||
-         uint64_t(st.st_size) != expected->Size ||
-         ModifiedNanoseconds(st.st_mtim.tv_sec, st.st_mtim.tv_nsec) != expected->ModifiedNs)) {
+    if (expected != nullptr && !IsStampedFile(st, *expected)) {
         ::close(fd);
         return m_error = ESTALE;
     }
     m_fd = fd;
-    m_sizeAtOpen = static_cast<uint64_t>(st.st_size);
+    m_sizeAtOpen = st.stx_size;
     m_offset = 0;
     return 0;
 }
