@@ -4,6 +4,8 @@
 #include "app/VarneMain.h"
 #include "platform/FolderProbe.h"
 
+#include <utility>
+
 namespace {
 
 void Print(std::FILE* stream, const QByteArray& text)
@@ -18,7 +20,10 @@ constexpr char HelpText[] =
     "Each FOLDER is added to the search list; the search starts when you press Start.\n"
     "\n"
     "  -h, --help     show this help and exit\n"
-    "      --version  show the version and exit\n";
+    "      --version  show the version and exit\n"
+    "      --reference FOLDER\n"
+    "                 add FOLDER as a reference folder, whose files are never marked,\n"
+    "                 moved or deleted; may be given more than once\n";
 
 constexpr char VersionText[] = "pairwick " PW_VERSION "\n";
 
@@ -38,9 +43,16 @@ TCommandLine ParseCommandLine(const QList<QByteArray>& arguments)
     bool help = false;
     bool version = false;
     bool optionsEnded = false;
+    bool referenceNext = false;
+    const auto addReference = [&commandLine](const QByteArray& folder) {
+        commandLine.Folders.append(folder);
+        commandLine.ReferenceFolders.append(folder);
+    };
     for (const QByteArray& argument : arguments) {
-        // "-" alone is no option: like any other name, it is a folder or nothing.
-        if (optionsEnded || !argument.startsWith('-') || argument == "-") {
+        if (std::exchange(referenceNext, false)) {
+            addReference(argument);
+        } else if (optionsEnded || !argument.startsWith('-') || argument == "-") {
+            // "-" alone is no option: like any other name, it is a folder or nothing.
             commandLine.Folders.append(argument);
         } else if (argument == "--") {
             optionsEnded = true;
@@ -48,10 +60,16 @@ TCommandLine ParseCommandLine(const QList<QByteArray>& arguments)
             help = true;
         } else if (argument == "--version") {
             version = true;
+        } else if (argument == "--reference") {
+            referenceNext = true;
+        } else if (argument.startsWith("--reference=")) {
+            addReference(argument.mid(int(sizeof "--reference=") - 1));
         } else if (commandLine.BadOption.isNull()) {
             commandLine.BadOption = argument;
         }
     }
+    if (referenceNext && commandLine.BadOption.isNull())
+        commandLine.BadOption = "--reference";
     if (help)
         commandLine.Request = TCommandLine::TRequest::Help;
     else if (version)
@@ -71,8 +89,11 @@ int AnswerCommandLine(const TCommandLine& commandLine, std::FILE* out, std::FILE
         Print(out, VersionText);
         return 0;
     case TCommandLine::TRequest::BadOption:
-        Print(errors, "pairwick: unknown option '" + commandLine.BadOption +
-                          "'\nTry 'pairwick --help' for more information.\n");
+        Print(errors, "pairwick: " +
+                          (commandLine.BadOption == "--reference"
+                               ? QByteArray("option '--reference' needs a folder")
+                               : "unknown option '" + commandLine.BadOption + "'") +
+                          "\nTry 'pairwick --help' for more information.\n");
         return 2;
     case TCommandLine::TRequest::Run:
         break;
@@ -80,12 +101,13 @@ int AnswerCommandLine(const TCommandLine& commandLine, std::FILE* out, std::FILE
     return 0;
 }
 
-void AddCommandLineFolders(TMainForm& window, const QList<QByteArray>& paths, std::FILE* errors)
+void AddCommandLineFolders(TMainForm& window, const QList<QByteArray>& paths, std::FILE* errors,
+                           const QList<QByteArray>& referencePaths)
 {
     for (const QByteArray& path : paths) {
         const QString folder = plat::RealFolderPath(path);
         if (!folder.isEmpty())
-            window.AddSearchFolder(folder);
+            window.AddSearchFolder(folder, referencePaths.contains(path));
         else if (QString::fromUtf8(path).toUtf8() != path)
             Print(errors, "pairwick: " + path + ": name is not valid UTF-8, ignored\n");
         else
