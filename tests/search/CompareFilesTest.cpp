@@ -431,7 +431,8 @@ TEST_F(CompareFilesTest, ReadsInFlightGiveWhatPlainReadsGiveAtBlockEdgesTiesChan
     const auto groups = Groups();
     ASSERT_EQ(groups.size(), 6u);
     EXPECT_EQ(groups[0], (QStringList{"131043/twin3", "131043/twin2", "131043/twin1"}));
-    EXPECT_EQ(groups[5].size(), 15); // every third tie, the second link not among them
+    // Every third tie but the first: its new link changed it after the scan saw it.
+    EXPECT_EQ(groups[5].size(), 14);
     // Stopped with the reads of later runs in flight: the same groups of finished runs (the bytes
     // read ahead are not).
     for (const int pump : {3, 9, 14}) {
