@@ -90,7 +90,7 @@ struct TOrderSeq
     }
 };
 
-// The order sort by name or folder: elements are entries with their ranks (core/SortRanks.h).
+// The order sort by name, folder or time: elements are entries with their ranks (core/SortRanks.h).
 struct TRankSeq
 {
     std::vector<TRankedEntry>& Entries; // Entries[k - Low] stands for Order[k]
@@ -252,10 +252,8 @@ void SortFiles(TFileList& List, int32_t Low, int32_t High, TCompareFunc Compare,
 void SortOrder(const TFileList& List, TSortList& Order, const TStringArr& Folders, int32_t Low, int32_t High,
                TCompareFunc Compare, uint8_t Direction)
 {
-    if ((Compare == CompareName || Compare == CompareFolder) && Low < High) {
-        std::vector<TRankedEntry> entries = Compare == CompareName
-                                                ? RankByName(List, Order, Low, High)
-                                                : RankByFolder(List, Order, Folders, Low, High);
+    if (SortsByRank(Compare) && Low < High) {
+        std::vector<TRankedEntry> entries = RankedEntries(List, Order, Folders, Low, High, Compare);
         const TRankSeq seq{entries, Low, Direction};
         QuickSortPass(seq, Low, High);
         plat::PumpMessages();

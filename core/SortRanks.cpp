@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <bit>
 #include <exception>
+#include <numeric>
 #include <string_view>
 #include <system_error>
 #include <thread>
@@ -138,18 +139,18 @@ std::vector<uint32_t> RankByKeys(const std::vector<TNameRef>& names)
     return ranks;
 }
 
-// The distinct names of the entries, one reference for each text. Each entry's Rank is set to the
-// index of its name there.
-std::vector<TNameRef> DistinctNames(const TFileList& list, std::vector<TRankedEntry>& entries)
+// The distinct names of the records at `items`, one reference for each text. Each item is replaced
+// by the index of its record's name there.
+std::vector<TNameRef> DistinctNames(const TFileList& list, std::vector<uint32_t>& items)
 {
     // Open addressing at most half full: a name is found with one or two probes and no allocation.
-    const size_t mask = std::bit_ceil(2 * entries.size()) - 1;
+    const size_t mask = std::bit_ceil(2 * items.size()) - 1;
     std::vector<uint32_t> table(mask + 1, 0); // 1 + an index into names, 0 when free
     std::vector<TNameRef> names;
     std::vector<std::string_view> texts;
     const std::hash<std::string_view> hash;
-    for (TRankedEntry& entry : entries) {
-        const TNameRef name = list[entry.Entry.ItemIndex].Name;
+    for (uint32_t& item : items) {
+        const TNameRef name = list[int32_t(item)].Name;
         const std::string_view text = NamePool.Stored(name);
         size_t at = hash(text) & mask;
         while (table[at] != 0 && texts[table[at] - 1] != text)
@@ -159,19 +160,16 @@ std::vector<TNameRef> DistinctNames(const TFileList& list, std::vector<TRankedEn
             texts.push_back(text);
             table[at] = uint32_t(names.size());
         }
-        entry.Rank = table[at] - 1;
+        item = table[at] - 1;
     }
     return names;
 }
 
-} // namespace
-
-std::vector<TRankedEntry> RankByName(const TFileList& list, const TSortList& order, int32_t low, int32_t high)
+// Replaces each record index of `items` by the rank of that record's name: names with the same text
+// are ranked once.
+void RankNames(const TFileList& list, std::vector<uint32_t>& items)
 {
-    std::vector<TRankedEntry> entries(size_t(high - low + 1));
-    for (int32_t k = low; k <= high; ++k)
-        entries[size_t(k - low)].Entry = order[size_t(k)];
-    const std::vector<TNameRef> names = DistinctNames(list, entries);
+    const std::vector<TNameRef> names = DistinctNames(list, items);
     std::vector<uint32_t> ranks;
     if (plat::KeysAgree()) {
         // One key per name, then byte comparisons: far fewer collations than one per comparison.
@@ -184,23 +182,103 @@ std::vector<TRankedEntry> RankByName(const TFileList& list, const TSortList& ord
             uint32_t(names.size()), [&](uint32_t a, uint32_t b) { return compare(a, b) < 0; },
             [&](uint32_t a, uint32_t b) { return compare(a, b) != 0; });
     }
-    for (TRankedEntry& entry : entries)
-        entry.Rank = ranks[entry.Rank];
-    return entries;
+    for (uint32_t& item : items)
+        item = ranks[item];
 }
 
-std::vector<TRankedEntry> RankByFolder(const TFileList& list, const TSortList& order,
-                                       const TStringArr& folders, int32_t low, int32_t high)
+// The rank of each folder text, by its index.
+std::vector<uint32_t> RankFolders(const TStringArr& folders)
 {
     auto compare = [&](uint32_t a, uint32_t b) {
         return plat::CompareIgnoreCase(folders[int32_t(a)], folders[int32_t(b)]);
     };
-    const std::vector<uint32_t> ranks = RankKeys(
+    return RankKeys(
         uint32_t(folders.Used()), [&](uint32_t a, uint32_t b) { return compare(a, b) < 0; },
         [&](uint32_t a, uint32_t b) { return compare(a, b) != 0; });
+}
+
+// The ranks of one column of the search's results, kept from the first sort by that column.
+struct TKeptRanks
+{
+    std::vector<uint32_t> Ranks;
+    int32_t Count = -1; // the keys ranked, -1 when nothing is kept
+    QLocale Locale;     // the collation the ranks follow
+};
+TKeptRanks KeptNames;   // by ResultList record
+TKeptRanks KeptFolders; // by PathList entry
+
+// The one rule for reusing ranks. They are kept for the search's results only: ResultList, whose
+// folders are PathList. A record there never changes its name or folder (a removed file keeps
+// both) and nothing is appended after the search, so the ranks hold until ReleaseSearchLists drops
+// them with the lists. Results filled again without a release (a tool, a test) or another
+// collation are ranked afresh when the count or the locale differ.
+template <class TMake> const std::vector<uint32_t>& KeptRanks(TKeptRanks& kept, int32_t count, TMake make)
+{
+    const QLocale locale = plat::CollationLocale();
+    if (kept.Count != count || kept.Locale != locale) {
+        kept.Count = -1; // nothing kept should `make` throw
+        kept.Ranks = make();
+        kept.Count = count;
+        kept.Locale = locale;
+    }
+    return kept.Ranks;
+}
+
+} // namespace
+
+bool SortsByRank(TCompareFunc compare)
+{
+    return compare == CompareName || compare == CompareFolder || compare == CompareTime;
+}
+
+std::vector<TRankedEntry> RankedEntries(const TFileList& list, const TSortList& order,
+                                        const TStringArr& folders, int32_t low, int32_t high,
+                                        TCompareFunc compare)
+{
     std::vector<TRankedEntry> entries(size_t(high - low + 1));
     for (int32_t k = low; k <= high; ++k)
-        entries[size_t(k - low)] = {order[size_t(k)],
-                                    ranks[size_t(list[order[size_t(k)].ItemIndex].PathIndex)]};
+        entries[size_t(k - low)].Entry = order[size_t(k)];
+    auto rankEach = [&](auto rankOf) {
+        for (TRankedEntry& entry : entries)
+            entry.Rank = rankOf(entry.Entry.ItemIndex);
+    };
+    const bool kept = &list == &ResultList;
+    if (compare == CompareTime) {
+        // The time itself with its sign bit flipped: unsigned order is then the times' signed order.
+        rankEach([&](int32_t item) { return uint32_t(list[item].Time) ^ 0x80000000u; });
+    } else if (compare == CompareFolder) {
+        std::vector<uint32_t> fresh;
+        const std::vector<uint32_t>& ranks =
+            kept && &folders == &PathList
+                ? KeptRanks(KeptFolders, folders.Used(), [&] { return RankFolders(folders); })
+                : (fresh = RankFolders(folders));
+        rankEach([&](int32_t item) { return ranks[size_t(list[item].PathIndex)]; });
+    } else if (kept) {
+        const std::vector<uint32_t>& ranks = KeptRanks(KeptNames, list.Used(), [&] {
+            std::vector<uint32_t> items(size_t(list.Used()));
+            std::iota(items.begin(), items.end(), 0U);
+            RankNames(list, items);
+            return items;
+        });
+        rankEach([&](int32_t item) { return ranks[size_t(item)]; });
+    } else {
+        std::vector<uint32_t> items(entries.size());
+        for (size_t n = 0; n < entries.size(); ++n)
+            items[n] = uint32_t(entries[n].Entry.ItemIndex);
+        RankNames(list, items);
+        for (size_t n = 0; n < entries.size(); ++n)
+            entries[n].Rank = items[n];
+    }
     return entries;
+}
+
+void ReleaseKeptRanks()
+{
+    KeptNames = {};
+    KeptFolders = {};
+}
+
+size_t KeptRankBytes()
+{
+    return (KeptNames.Ranks.capacity() + KeptFolders.Ranks.capacity()) * sizeof(uint32_t);
 }

@@ -38,6 +38,11 @@ void SetCollationLocale(const QLocale& locale)
     Collator() = std::make_unique<QCollator>(MakeCollator(locale));
 }
 
+QLocale CollationLocale()
+{
+    return TheCollator().locale();
+}
+
 int CompareIgnoreCase(QStringView a, QStringView b)
 {
     const int result = TheCollator().compare(a, b);

@@ -29,5 +29,6 @@ private:
 
 // Which locale the comparison follows (the system locale until set; tests pin one).
 void SetCollationLocale(const QLocale& locale);
+QLocale CollationLocale();
 
 } // namespace plat
