@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstring>
 #include <exception>
 #include <numeric>
 #include <string_view>
@@ -54,17 +55,49 @@ private:
     bool m_valid = false;
 };
 
-// A distinct name and its collation key. The keys stay where they were made: a QCollatorSortKey
-// has no move constructor, and each copy would change its reference count.
+// A distinct name while the names are ranked by their keys: eight bytes of its key, the first of
+// them in the high byte so that their integer order is the bytes' order, and where they lie.
 struct TKeyedName
 {
-    const QCollatorSortKey* Key;
+    uint64_t Digit;
+    const uint8_t* Key; // the eight bytes of Digit, then the rest of the key
     uint32_t Name;
 };
 
-bool KeyLess(const TKeyedName& a, const TKeyedName& b)
+uint64_t DigitAt(const uint8_t* key)
 {
-    return a.Key->compare(*b.Key) < 0;
+    uint64_t digit;
+    std::memcpy(&digit, key, sizeof digit);
+    if constexpr (std::endian::native == std::endian::little)
+        digit = __builtin_bswap64(digit);
+    return digit;
+}
+
+// Ranks names[first, last), whose keys agree up to the bytes at their Key, eight key bytes at a
+// time: sorted by those, each run of equal ones is ranked by the next eight. A key's last eight
+// bytes end in 0 and no other key byte is 0, so a run whose last byte is 0 holds equal keys.
+// Ranks go out in key order, counting on from `rank`.
+void RankByDigits(std::vector<TKeyedName>& names, size_t first, size_t last, std::vector<uint32_t>& ranks,
+                  uint32_t& rank)
+{
+    const auto begin = names.begin();
+    for (size_t n = first; n < last; ++n)
+        names[n].Digit = DigitAt(names[n].Key);
+    std::sort(begin + std::ptrdiff_t(first), begin + std::ptrdiff_t(last),
+              [](const TKeyedName& a, const TKeyedName& b) { return a.Digit < b.Digit; });
+    for (size_t run = first, end = first; run < last; run = end) {
+        while (end < last && names[end].Digit == names[run].Digit)
+            ++end;
+        if (end - run > 1 && (names[run].Digit & 0xFF) != 0) {
+            for (size_t n = run; n < end; ++n)
+                names[n].Key += sizeof(uint64_t);
+            RankByDigits(names, run, end, ranks, rank);
+        } else {
+            for (size_t n = run; n < end; ++n)
+                ranks[names[n].Name] = rank;
+            ++rank;
+        }
+    }
 }
 
 // Runs work(0) .. work(parts - 1), each but the first on a thread of its own where one can be had,
@@ -95,9 +128,9 @@ template <class TWork> void RunParts(uint32_t parts, TWork work)
             std::rethrow_exception(error);
 }
 
-// Ranks the names by their collation keys. Making and sorting the keys is most of a name sort, so
-// a long list is keyed and sorted in parts on several threads, each with a collator of its own,
-// and the parts are merged. Any order of equal keys gives the same ranks.
+// Ranks the names by their collation keys, made in one pass over the names into one buffer, with
+// no copy of a name but the widened one on the stack. Making the keys is most of a name sort, so a
+// long list is keyed in parts on several threads, each with a collator of its own.
 std::vector<uint32_t> RankByKeys(const std::vector<TNameRef>& names)
 {
     constexpr uint32_t MinPart = 4096;
@@ -107,35 +140,21 @@ std::vector<uint32_t> RankByKeys(const std::vector<TNameRef>& names)
                                                             std::min(8U, count / MinPart));
     auto first = [&](uint32_t p) { return uint32_t(uint64_t(count) * p / parts); };
     std::vector<plat::TKeyMaker> makers(parts); // made here: they copy this thread's collation settings
-    std::vector<std::vector<QCollatorSortKey>> keys(parts);
-    std::vector<std::vector<TKeyedName>> sorted(parts);
+    std::vector<std::vector<uint8_t>> keys(parts);
+    std::vector<size_t> at(count); // where each name's key starts in its part's keys
     RunParts(parts, [&](uint32_t p) {
         TNamePool::TBuffer buffer;
-        keys[p].reserve(first(p + 1) - first(p));
+        keys[p].reserve(size_t(first(p + 1) - first(p)) * 48);
         for (uint32_t n = first(p); n < first(p + 1); ++n)
-            keys[p].push_back(makers[p].Key(NamePool.View(names[n], buffer)));
-        sorted[p].reserve(keys[p].size());
-        for (uint32_t n = first(p); n < first(p + 1); ++n)
-            sorted[p].push_back({&keys[p][n - first(p)], n});
-        std::sort(sorted[p].begin(), sorted[p].end(), KeyLess);
+            at[n] = makers[p].AppendKey(NamePool.View(names[n], buffer), keys[p]);
     });
-    for (uint32_t step = 1; step < parts; step *= 2) {
-        for (uint32_t p = 0; p + step < parts; p += 2 * step) {
-            std::vector<TKeyedName> merged(sorted[p].size() + sorted[p + step].size());
-            std::merge(sorted[p].begin(), sorted[p].end(), sorted[p + step].begin(), sorted[p + step].end(),
-                       merged.begin(), KeyLess);
-            sorted[p] = std::move(merged);
-            sorted[p + step] = {};
-        }
-    }
+    std::vector<TKeyedName> keyed(count);
+    for (uint32_t p = 0; p < parts; ++p)
+        for (uint32_t n = first(p); n < first(p + 1); ++n)
+            keyed[n] = {0, &keys[p][at[n]], n};
     std::vector<uint32_t> ranks(count);
     uint32_t rank = 0;
-    for (size_t n = 0; n < sorted[0].size(); ++n) {
-        if (n > 0 && KeyLess(sorted[0][n - 1], sorted[0][n]))
-            ++rank;
-        ranks[sorted[0][n].Name] = rank;
-    }
-    RunParts(parts, [&](uint32_t p) { keys[p] = {}; }); // freeing the keys takes a while too
+    RankByDigits(keyed, 0, count, ranks, rank);
     return ranks;
 }
 

@@ -149,8 +149,17 @@ void BM_RowsAppearAfterTheSearch(benchmark::State& state)
     }
 }
 
-BENCHMARK(BM_FirstColumnSort)->DenseRange(0, 4)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ColumnSort)->DenseRange(0, 4)->Unit(benchmark::kMillisecond);
+// CPU time of the whole process: a name sort makes its keys on several threads.
+BENCHMARK(BM_FirstColumnSort)
+    ->DenseRange(0, 4)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ColumnSort)
+    ->DenseRange(0, 4)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LeaveOnlyOldest)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_UpdateSelectionStats)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PageDown)->Unit(benchmark::kMillisecond);
