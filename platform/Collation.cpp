@@ -1,6 +1,7 @@
 #include "Collation.h"
 
 #include <QCollator>
+#include <QStringList>
 
 #include <unicode/ucol.h>
 
@@ -66,7 +67,7 @@ namespace {
 
 // An ICU collator set up as QCollator sets up its own for MakeCollator's settings: the same locale
 // name, normalisation on, secondary strength (case ignored), no numeric order, punctuation not
-// ignored. Null in the C locale, which QCollator does not hand to ICU.
+// ignored. Null in the C locale, which QCollator does not hand to ICU either.
 UCollator* OpenCollator(const QLocale& locale)
 {
     if (locale.language() == QLocale::C)
@@ -90,25 +91,25 @@ UCollator* OpenCollator(const QLocale& locale)
 // punctuation and spaces, digits, other scripts and the letters some locales order apart.
 bool ProbesAgree()
 {
-    static const char16_t* const probes[] = {
-        u"a",   u"A",      u"b",      u"B",          u"ab",     u"a b",    u"a-b",    u"a_b", u"a.b",
-        u"a'b", u"ab.txt", u"AB.TXT", u"Ab (2).txt", u"résumé", u"Résumé", u"resume", u"é",   u"é",
-        u"ä",   u"ae",     u"ạ́",      u"ạ́",          u"ß",      u"ss",     u"ö",      u"z",   u"ø",
-        u"å",   u"ch",     u"h",      u"0",          u"2",      u"10",     u"~",      u"!",   u"Ω",
-        u"ω",   u"ж",      u"Ж",      u"写真",       u"İ",      u"ı",      u"i",      u" a"};
+    const QStringList probes =
+        QString::fromUtf16(
+            u"a|A|b|B|ab|a b|a-b|a_b|a.b|a'b|ab.txt|AB.TXT|Ab (2).txt|r\u00e9sum\u00e9|"
+            u"R\u00e9sum\u00e9|resume|e\u0301|\u00e9|\u00e4|ae|a\u0301\u0323|a\u0323\u0301|"
+            u"\u00df|ss|\u00f6|z|\u00f8|\u00e5|ch|h|0|2|10|~|!|\u03a9|\u03c9|\u0436|\u0416|"
+            u"\u5199\u771f|\u0e01|\u4e01|\u0130|\u0131|i|\u00a0a|\U00010400|\U00010428|\U0001F600")
+            .split(u'|');
     TKeyMaker maker;
     if (!maker.Works())
         return false;
     std::vector<uint8_t> keys;
     std::vector<size_t> at;
-    for (const char16_t* probe : probes)
-        at.push_back(maker.AppendKey(QStringView(probe), keys));
+    for (const QString& probe : probes)
+        at.push_back(maker.AppendKey(probe, keys));
     for (size_t a = 0; a < at.size(); ++a) {
         for (size_t b = 0; b < at.size(); ++b) {
             const int bytes = std::strcmp(reinterpret_cast<const char*>(&keys[at[a]]),
                                           reinterpret_cast<const char*>(&keys[at[b]]));
-            if ((bytes > 0) - (bytes < 0) !=
-                CompareIgnoreCase(QStringView(probes[a]), QStringView(probes[b])))
+            if ((bytes > 0) - (bytes < 0) != CompareIgnoreCase(probes[a], probes[b]))
                 return false;
         }
     }
@@ -125,7 +126,10 @@ bool KeysAgree()
     return *agree;
 }
 
-TKeyMaker::TKeyMaker() : m_collator(OpenCollator(CollationLocale())) {}
+TKeyMaker::TKeyMaker()
+    : m_foldsCase(CollationLocale().language() == QLocale::C), m_collator(OpenCollator(CollationLocale()))
+{
+}
 
 TKeyMaker::~TKeyMaker()
 {
@@ -136,24 +140,45 @@ TKeyMaker::~TKeyMaker()
 size_t TKeyMaker::AppendKey(QStringView text, std::vector<uint8_t>& keys)
 {
     const size_t start = keys.size();
-    const auto* characters = reinterpret_cast<const UChar*>(text.data());
-    // Room for most keys at the first try; ICU tells the length of a key that did not fit.
-    int32_t room = 16 + 4 * int32_t(text.size());
-    int32_t length = 0;
-    while (true) {
-        keys.resize(start + size_t(room));
-        length = ucol_getSortKey(m_collator, characters, int32_t(text.size()), &keys[start], room);
-        if (length <= room)
-            break;
-        room = length;
+    if (m_foldsCase) {
+        AppendFoldedKey(text, keys);
+    } else {
+        const auto* characters = reinterpret_cast<const UChar*>(text.data());
+        // Room for most keys at the first try; ICU tells the length of a key that did not fit.
+        int32_t room = 16 + 4 * int32_t(text.size());
+        int32_t length = 0;
+        while (true) {
+            keys.resize(start + size_t(room));
+            length = ucol_getSortKey(m_collator, characters, int32_t(text.size()), &keys[start], room);
+            if (length <= room)
+                break;
+            room = length;
+        }
+        if (length <= 0)
+            throw std::runtime_error("no collation key");
+        keys.resize(start + size_t(length) - 1); // without its 0 byte
     }
-    if (length <= 0)
-        throw std::runtime_error("no collation key");
-    // The key ends with its 0 byte; the rest of its last 8 bytes are 0 too.
-    const size_t end = start + (size_t(length) + 7) / 8 * 8;
-    keys.resize(end);
-    std::memset(&keys[start + size_t(length)], 0, end - start - size_t(length));
+    // The key ends with a 0 byte; the rest of its last 8 bytes are 0 too.
+    keys.resize(start + (keys.size() - start + 8) / 8 * 8, 0);
     return start;
+}
+
+void TKeyMaker::AppendFoldedKey(QStringView text, std::vector<uint8_t>& keys)
+{
+    // The C locale's comparison compares the case-folded UTF-16 code units, a low surrogate after a
+    // high one as the folded character the two make. Each value goes in as three bytes of 7 bits,
+    // each plus 1 so that no key byte is 0.
+    char32_t last = 0;
+    for (const QChar unit : text) {
+        char32_t value = unit.unicode();
+        if (QChar::isLowSurrogate(value) && QChar::isHighSurrogate(last))
+            value = QChar::surrogateToUcs4(char16_t(last), char16_t(value));
+        last = unit.unicode();
+        value = QChar::toCaseFolded(value);
+        keys.push_back(uint8_t((value >> 14) + 1));
+        keys.push_back(uint8_t(((value >> 7) & 0x7F) + 1));
+        keys.push_back(uint8_t((value & 0x7F) + 1));
+    }
 }
 
 } // namespace plat
