@@ -166,8 +166,8 @@ size_t TKeyMaker::AppendKey(QStringView text, std::vector<uint8_t>& keys)
 void TKeyMaker::AppendFoldedKey(QStringView text, std::vector<uint8_t>& keys)
 {
     // The C locale's comparison compares the case-folded UTF-16 code units, a low surrogate after a
-    // high one as the folded character the two make. Each value goes in as three bytes of 7 bits,
-    // each plus 1 so that no key byte is 0.
+    // high one as the folded character the two make. Each value goes in as UTF-8 would write it:
+    // bytes in the values' order, and none of them 0, as a name holds no 0 character.
     char32_t last = 0;
     for (const QChar unit : text) {
         char32_t value = unit.unicode();
@@ -175,9 +175,15 @@ void TKeyMaker::AppendFoldedKey(QStringView text, std::vector<uint8_t>& keys)
             value = QChar::surrogateToUcs4(char16_t(last), char16_t(value));
         last = unit.unicode();
         value = QChar::toCaseFolded(value);
-        keys.push_back(uint8_t((value >> 14) + 1));
-        keys.push_back(uint8_t(((value >> 7) & 0x7F) + 1));
-        keys.push_back(uint8_t((value & 0x7F) + 1));
+        if (value < 0x80) {
+            keys.push_back(uint8_t(value));
+            continue;
+        }
+        constexpr uint8_t Lead[] = {0x00, 0xC0, 0xE0, 0xF0}; // by the count of bytes that follow
+        const int tail = value < 0x800 ? 1 : value < 0x10000 ? 2 : 3;
+        keys.push_back(uint8_t(Lead[tail] | (value >> (6 * tail))));
+        for (int k = tail - 1; k >= 0; --k)
+            keys.push_back(uint8_t(0x80 | ((value >> (6 * k)) & 0x3F)));
     }
 }
 
