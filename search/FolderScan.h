@@ -2,6 +2,7 @@
 
 #include "platform/DirListing.h"
 #include "platform/Wildcard.h"
+#include "search/ReferenceWalk.h"
 #include "search/SearchSettings.h"
 
 #include <QString>
@@ -81,4 +82,5 @@ private:
     // The search folder being walked: the length of its text and its canonical path.
     qsizetype m_rootLength = 0;
     QString m_canonicalRoot;
+    TReferenceWalk m_reference; // whether the walk is inside a reference folder
 };
