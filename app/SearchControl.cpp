@@ -16,7 +16,6 @@
 
 void TMainForm::SearchStart()
 {
-    TListWork work(*this);
     const QScopedValueRollback searching(m_searching, true);
     const TSearchSettings settings = ReadSearchSettings();
     MinFileSize = ComputeMinFileSize(settings);
@@ -119,11 +118,12 @@ void TMainForm::ClearResults()
     AdvListView1->SetRowCount(0);
     AnchorRow = -1;
     ReleaseSearchLists();
+    m_listWork.ListsReleased();
 }
 
 void TMainForm::ListWorkEnded()
 {
-    if (--m_listWork == 0 && m_closeRequested)
+    if (m_listWork.End() && m_closeRequested)
         ClearResults();
 }
 

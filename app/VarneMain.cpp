@@ -29,6 +29,8 @@
 #include <QStyledItemDelegate>
 #include <QTimer>
 
+#include <utility>
+
 namespace {
 
 // Every entry of the folder list is one line of this height, whatever the font asks for.
@@ -171,9 +173,12 @@ void TMainForm::FormCreate()
     StopFlag = 1;
 }
 
-template <typename... TArgs> auto TMainForm::Guarded(void (TMainForm::*handler)(TArgs...))
+template <typename... TArgs>
+auto TMainForm::Guarded(THandlerPolicy policy, void (TMainForm::*handler)(TArgs...))
 {
-    return [this, handler](TArgs... args) { RunHandler([&] { (this->*handler)(args...); }); };
+    return [this, policy, handler](TArgs... args) {
+        RunUnderPolicy(policy, [&] { (this->*handler)(args...); });
+    };
 }
 
 template <typename... TArgs> auto TMainForm::GuardedInPaint(void (TMainForm::*handler)(TArgs...))
@@ -183,51 +188,85 @@ template <typename... TArgs> auto TMainForm::GuardedInPaint(void (TMainForm::*ha
     };
 }
 
+bool TMainForm::RunUnderPolicy(THandlerPolicy policy, const std::function<void()>& body)
+{
+    if (!m_listWork.Admits(policy, m_searching))
+        return false;
+    const bool holds = TListWork::Holds(policy, m_searching);
+    RunHandler([&] {
+        if (holds)
+            m_listWork.Begin();
+        const auto end = qScopeGuard([&] {
+            if (holds)
+                ListWorkEnded();
+        });
+        body();
+    });
+    return true;
+}
+
+// The handler table: each handler with what it does when it arrives through the pump of other work
+// on the lists (THandlerPolicy).
 void TMainForm::ConnectHandlers()
 {
-    connect(StartButton, &QAbstractButton::clicked, this, Guarded(&TMainForm::StartButtonClick));
-    // Not guarded: an error escaping a tick ends the timer's worker quietly, as the timer intends.
+    using enum THandlerPolicy;
+    connect(StartButton, &QAbstractButton::clicked, this, Guarded(StartStop, &TMainForm::StartButtonClick));
+    // Not guarded: an error escaping a tick ends the timer's worker quietly, as the timer intends. It
+    // only shows the clock and the status.
     AsyncTimer->SetOnTimer([this](TAsyncTimer*) { AsyncTimerTimer(); });
     AdvListView1->SetDataHandler(GuardedInPaint(&TMainForm::AdvListView1Data));
     AdvListView1->SetPaintHandler(GuardedInPaint(&TMainForm::AdvListView1DrawItemProp));
     connect(AdvListView1, &TReportListView::columnClicked, this,
-            Guarded(&TMainForm::AdvListView1ColumnClick));
-    AdvListView1->SetSortStartHandler([sortStart = Guarded(&TMainForm::AdvListView1SortStart)](int column) {
+            Guarded(HoldsLists, &TMainForm::AdvListView1ColumnClick));
+    // A sort the policy ignores is refused, so the header keeps its sort state.
+    AdvListView1->SetSortStartHandler([this](int column) {
         bool allow = true;
-        sortStart(column, allow);
-        return allow;
+        return RunUnderPolicy(WhenIdle, [&] { AdvListView1SortStart(column, allow); }) && allow;
     });
-    connect(AdvListView1, &TReportListView::resized, this, Guarded(&TMainForm::AdvListView1Resize));
+    connect(AdvListView1, &TReportListView::resized, this, Guarded(Always, &TMainForm::AdvListView1Resize));
     connect(AdvListView1, &TReportListView::leftClickCell, this,
-            Guarded(&TMainForm::AdvListView1LeftClickCell));
-    connect(AdvListView1, &TReportListView::keyDown, this, Guarded(&TMainForm::AdvListView1KeyDown));
-    connect(DeselectAllButton, &QAbstractButton::clicked, this, Guarded(&TMainForm::DeselectAllButtonClick));
+            Guarded(WhenIdle, &TMainForm::AdvListView1LeftClickCell));
+    // Holds the lists: the Delete key deletes a file and asks first.
+    connect(AdvListView1, &TReportListView::keyDown, this,
+            Guarded(HoldsLists, &TMainForm::AdvListView1KeyDown));
+    connect(DeselectAllButton, &QAbstractButton::clicked, this,
+            Guarded(WhenIdle, &TMainForm::DeselectAllButtonClick));
     connect(MoveSelectedButton, &QAbstractButton::clicked, this,
-            Guarded(&TMainForm::MoveSelectedButtonClick));
+            Guarded(HoldsLists, &TMainForm::MoveSelectedButtonClick));
     connect(DeleteSelectedButton, &QAbstractButton::clicked, this,
-            Guarded(&TMainForm::DeleteSelectedButtonClick));
-    connect(HelpButton, &QAbstractButton::clicked, this, Guarded(&TMainForm::HelpButtonClick));
-    connect(UpdateButton, &QAbstractButton::clicked, this, Guarded(&TMainForm::UpdateButtonClick));
-    connect(ReelgrabButton, &QAbstractButton::clicked, this, Guarded(&TMainForm::ReelgrabButtonClick));
-    connect(HTMLabel5, &THtmlLabel::clicked, this, Guarded(&TMainForm::HTMLabel5Click));
-    connect(PopupMenu1, &QMenu::aboutToShow, this, Guarded(&TMainForm::PopupMenu1Popup));
-    connect(FileProperties1, &QAction::triggered, this, Guarded(&TMainForm::FileProperties1Click));
-    connect(Opencontainedfolder1, &QAction::triggered, this, Guarded(&TMainForm::Opencontainedfolder1Click));
-    connect(Deletethisfile1, &QAction::triggered, this, Guarded(&TMainForm::Deletethisfile1Click));
-    connect(SelectAllinFolder1, &QAction::triggered, this, Guarded(&TMainForm::SelectAllinFolder1Click));
+            Guarded(HoldsLists, &TMainForm::DeleteSelectedButtonClick));
+    connect(HelpButton, &QAbstractButton::clicked, this, Guarded(Always, &TMainForm::HelpButtonClick));
+    connect(UpdateButton, &QAbstractButton::clicked, this, Guarded(Always, &TMainForm::UpdateButtonClick));
+    connect(ReelgrabButton, &QAbstractButton::clicked, this,
+            Guarded(Always, &TMainForm::ReelgrabButtonClick));
+    connect(HTMLabel5, &THtmlLabel::clicked, this, Guarded(Always, &TMainForm::HTMLabel5Click));
+    // The menu notes its row and the lists' generation whenever it opens; its row commands act on
+    // that row only while the lists are as they were then.
+    connect(PopupMenu1, &QMenu::aboutToShow, this, Guarded(Always, &TMainForm::PopupMenu1Popup));
+    connect(FileProperties1, &QAction::triggered, this, Guarded(WhenIdle, &TMainForm::FileProperties1Click));
+    connect(Opencontainedfolder1, &QAction::triggered, this,
+            Guarded(WhenIdle, &TMainForm::Opencontainedfolder1Click));
+    connect(Deletethisfile1, &QAction::triggered, this,
+            Guarded(HoldsLists, &TMainForm::Deletethisfile1Click));
+    connect(SelectAllinFolder1, &QAction::triggered, this,
+            Guarded(WhenIdle, &TMainForm::SelectAllinFolder1Click));
     connect(LeaveonlyoldestversionineachDupGroup1, &QAction::triggered, this,
-            Guarded(&TMainForm::LeaveonlyoldestversionineachDupGroup1Click));
+            Guarded(HoldsLists, &TMainForm::LeaveonlyoldestversionineachDupGroup1Click));
     connect(LeaveonlynewestversionineachDupGroup1, &QAction::triggered, this,
-            Guarded(&TMainForm::LeaveonlynewestversionineachDupGroup1Click));
-    connect(TreeView1, &QTreeWidget::itemExpanded, this, Guarded(&TMainForm::TreeView1Expanding));
-    connect(AddDirButton, &QAbstractButton::clicked, this, Guarded(&TMainForm::AddDirButtonClick));
-    connect(RemoveDirButton, &QAbstractButton::clicked, this, Guarded(&TMainForm::RemoveDirButtonClick));
-    connect(RemoveAllButton, &QAbstractButton::clicked, this, Guarded(&TMainForm::RemoveAllButtonClick));
+            Guarded(HoldsLists, &TMainForm::LeaveonlynewestversionineachDupGroup1Click));
+    // The folder tree, the search list and the options are not the lists; a search disables what it
+    // reads.
+    connect(TreeView1, &QTreeWidget::itemExpanded, this, Guarded(Always, &TMainForm::TreeView1Expanding));
+    connect(AddDirButton, &QAbstractButton::clicked, this, Guarded(Always, &TMainForm::AddDirButtonClick));
+    connect(RemoveDirButton, &QAbstractButton::clicked, this,
+            Guarded(Always, &TMainForm::RemoveDirButtonClick));
+    connect(RemoveAllButton, &QAbstractButton::clicked, this,
+            Guarded(Always, &TMainForm::RemoveAllButtonClick));
     // Key events have no signal: DirectoriesListBoxKeyDown, MinSizeCheckKeyPress and
-    // MinSizeEditKeyPress run from eventFilter, FormCloseQuery from closeEvent.
+    // MinSizeEditKeyPress run from eventFilter, FormCloseQuery from closeEvent, always.
     DirectoriesListBox->installEventFilter(this);
     // Toggled rather than clicked, so the edit and the unit list follow every change of the check.
-    connect(MinSizeCheck, &QAbstractButton::toggled, this, Guarded(&TMainForm::MinSizeCheckClick));
+    connect(MinSizeCheck, &QAbstractButton::toggled, this, Guarded(Always, &TMainForm::MinSizeCheckClick));
     MinSizeCheck->installEventFilter(this);
     MinSizeEdit->installEventFilter(this);
 }
@@ -287,10 +326,6 @@ void TMainForm::TreeView1Expanding(QTreeWidgetItem* node)
 
 void TMainForm::StartButtonClick()
 {
-    // A click that reaches the window through the pump of a column sort or a file action: the lists
-    // are in use, and a search would release them.
-    if (!m_searching && ListsBusy())
-        return;
     const auto resetView = qScopeGuard([this] {
         AdvListView1->RepaintRows();
         AdvListView1->ResetSortState();
@@ -314,7 +349,7 @@ void TMainForm::FormCloseQuery(bool& canClose)
     StopFlag = 1;
     canClose = true;
     // Handlers below a pump still use the lists; the last of them to unwind releases them.
-    if (ListsBusy())
+    if (m_listWork.Busy())
         m_closeRequested = true;
     else
         ClearResults();
@@ -364,6 +399,8 @@ void TMainForm::TResultLink::SetSelectedText(const QString& text)
 
 void TMainForm::TResultLink::DeleteThisFile()
 {
+    // The Delete key acts on the selected row, not on a row the menu was once opened for.
+    m_form.m_menuRow.reset();
     m_form.Deletethisfile1Click();
 }
 
@@ -389,8 +426,6 @@ void TMainForm::AdvListView1DrawItemProp(int row, TReportRowPaint& paint)
 
 void TMainForm::AdvListView1ColumnClick(int column)
 {
-    // The sort lets messages through once; the list ignores header clicks until it returns.
-    const TListWork work(*this);
     ResultColumnClick(m_resultLink, column);
 }
 
@@ -404,46 +439,34 @@ void TMainForm::AdvListView1Resize()
     // The list fits its columns itself.
 }
 
-// The marking handlers do nothing while other work on the lists lets messages through: a mark
-// must not change under a sort that is reordering the rows or a run that is acting on the marks.
-
 void TMainForm::AdvListView1LeftClickCell(int row, int column, Qt::KeyboardModifiers)
 {
-    if (!ListsBusy())
-        ResultLeftClickCell(m_resultLink, row, column, plat::ShiftHeld());
+    ResultLeftClickCell(m_resultLink, row, column, plat::ShiftHeld());
 }
 
 void TMainForm::AdvListView1KeyDown(int key, Qt::KeyboardModifiers)
 {
-    if (!ListsBusy())
-        ResultKeyDown(m_resultLink, key, plat::ShiftHeld());
+    ResultKeyDown(m_resultLink, key, plat::ShiftHeld());
 }
 
 void TMainForm::DeselectAllButtonClick()
 {
-    if (!ListsBusy())
-        DeselectAll(m_resultLink);
+    DeselectAll(m_resultLink);
 }
 
 void TMainForm::SelectAllinFolder1Click()
 {
-    if (!ListsBusy())
-        SelectAllInFolder(m_resultLink);
+    if (const std::optional<int> row = MenuRow())
+        SelectAllInFolder(m_resultLink, *row);
 }
 
 void TMainForm::LeaveonlyoldestversionineachDupGroup1Click()
 {
-    if (ListsBusy())
-        return;
-    const TListWork work(*this);
     LeaveOnlyOneVersion(m_resultLink, TKeptVersion::Oldest);
 }
 
 void TMainForm::LeaveonlynewestversionineachDupGroup1Click()
 {
-    if (ListsBusy())
-        return;
-    const TListWork work(*this);
     LeaveOnlyOneVersion(m_resultLink, TKeptVersion::Newest);
 }
 
@@ -451,41 +474,52 @@ void TMainForm::LeaveonlynewestversionineachDupGroup1Click()
 
 void TMainForm::MoveSelectedButtonClick()
 {
-    TListWork work(*this);
     MoveSelected(m_fileActionWindow);
 }
 
 void TMainForm::DeleteSelectedButtonClick()
 {
-    TListWork work(*this);
     DeleteSelected(m_fileActionWindow);
 }
 
 void TMainForm::PopupMenu1Popup()
 {
-    const TPopupMenuState state = PopupMenuState(AdvListView1->SelectedIndex());
+    m_menuRow = TMenuRow{AdvListView1->SelectedIndex(), m_listWork.Generation()};
+    const TPopupMenuState state = PopupMenuState(m_menuRow->Row);
     for (QAction* rowCommand : {FileProperties1, Opencontainedfolder1, SelectAllinFolder1,
                                 LeaveonlyoldestversionineachDupGroup1, LeaveonlynewestversionineachDupGroup1})
         rowCommand->setEnabled(state.RowCommands);
     Deletethisfile1->setEnabled(state.DeleteThisFile);
 }
 
+std::optional<int> TMainForm::MenuRow()
+{
+    if (!m_menuRow)
+        return AdvListView1->SelectedIndex();
+    const TMenuRow menu = *std::exchange(m_menuRow, std::nullopt);
+    if (menu.Generation != m_listWork.Generation())
+        return std::nullopt;
+    return menu.Row;
+}
+
 void TMainForm::FileProperties1Click()
 {
-    if (const int32_t index = RecordOfRow(AdvListView1->SelectedIndex()); index >= 0)
+    const std::optional<int> row = MenuRow();
+    if (const int32_t index = row ? RecordOfRow(*row) : -1; index >= 0)
         ShowFileProperties(FullPath(ResultList[index]));
 }
 
 void TMainForm::Opencontainedfolder1Click()
 {
-    if (const int32_t index = RecordOfRow(AdvListView1->SelectedIndex()); index >= 0)
+    const std::optional<int> row = MenuRow();
+    if (const int32_t index = row ? RecordOfRow(*row) : -1; index >= 0)
         ExploreFolder(PathList[ResultList[index].PathIndex], FullPath(ResultList[index]));
 }
 
 void TMainForm::Deletethisfile1Click()
 {
-    TListWork work(*this);
-    DeleteThisFile(AdvListView1->SelectedIndex(), m_fileActionWindow);
+    if (const std::optional<int> row = MenuRow())
+        DeleteThisFile(*row, m_fileActionWindow);
 }
 
 void TMainForm::HelpButtonClick()

@@ -167,7 +167,12 @@ void DeselectAll(TResultWindow& window)
 
 void SelectAllInFolder(TResultWindow& window)
 {
-    const TFileInfoType* selected = RecordAtRow(window.SelectedRow());
+    SelectAllInFolder(window, window.SelectedRow());
+}
+
+void SelectAllInFolder(TResultWindow& window, int row)
+{
+    const TFileInfoType* selected = RecordAtRow(row);
     if (!selected || ResultCount <= 1)
         return;
     MarkDuplicatesInFolder(selected->PathIndex);

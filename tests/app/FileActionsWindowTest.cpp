@@ -3,8 +3,11 @@
 #include "actions/DeleteUnit.h"
 #include "actions/ModalDialog.h"
 #include "actions/MoveUnit.h"
+#include "actions/ShellCommands.h"
 #include "core/FileLists.h"
+#include "results/ResultView.h"
 #include "tests/support/FakeDrives.h"
+#include "tests/support/PumpScript.h"
 #include "tests/support/SearchResults.h"
 #include "tests/support/TempHome.h"
 #include "tests/support/UrlCatcher.h"
@@ -13,11 +16,16 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
+#include <QDBusConnection>
 #include <QDir>
+#include <QHeaderView>
 #include <QLabel>
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 // The main window with its two dialogs, as the program starts them, over the results of a real
 // search: its buttons, menu entries and links reach the file actions.
@@ -85,6 +93,105 @@ TEST(FileActionsWindow, ButtonsMenuAndLinksReachTheirCommands)
                                        QUrl("https://pairwick.org/reelgrab/"),
                                        QUrl("https://pairwick.org/donation.html")}));
 
+    SetModalHook({});
+    SetMessageBoxHook({});
+    DeleteForm = nullptr;
+    MoveForm = nullptr;
+    window.reset();
+    ResetSearchGlobals();
+    LocaleFormat = savedLocale;
+}
+
+// Whatever reaches the window through the pump of a column sort waits for the sort: no mark, dialog,
+// box, page or file changes, and a menu opened before the rows were sorted acts on nothing after.
+// The menu's "Delete this file" deletes the file of the row the menu was opened on.
+TEST(FileActionsWindow, HandlersArrivingThroughASortsPumpLeaveItsListsAlone)
+{
+    TTempHome home;
+    TFakeDrives drives;
+    TTempTree tree;
+    const QLocale savedLocale = LocaleFormat;
+    auto window = std::make_unique<TMainForm>();
+    TDeleteForm deleteForm;
+    TMoveForm moveForm;
+    DeleteForm = &deleteForm;
+    MoveForm = &moveForm;
+    const char* const names[] = {"a/kk.bin", "b/bb.bin", "a/zz.txt", "b/mm.txt", "c/aa.txt"};
+    for (const char* name : names)
+        tree.File(name, QByteArray(name).endsWith(".bin") ? "four" : "six");
+    TSearchSettings settings;
+    settings.Folders = {tree.Root()};
+    ASSERT_EQ(SearchForResults(settings), 5);
+    auto* list = window->findChild<TReportListView*>("AdvListView1");
+    list->SetRowCount(5);
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    QDBusConnection noBus =
+        QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent"), "pw-none");
+    SetFileManagerBusForTest(&noBus);
+    TUrlCatcher folders(QStringLiteral("file"));
+    QStringList shown;
+    SetModalHook([&](QDialog& dialog) {
+        shown << dialog.objectName();
+        dialog.findChild<QAbstractButton*>("OKButton")->click();
+    });
+    SetMessageBoxHook([&](const TMessageBoxRequest& request) {
+        shown << request.Title + ": " + request.Text;
+        return request.Kind == TMessageKind::Confirm ? TMessageButton::Yes : TMessageButton::Ok;
+    });
+    const auto marks = [] {
+        QString text;
+        for (int32_t i = 0; i <= ResultCount; ++i)
+            text += ResultList[i].Checked != 0 ? '1' : '0';
+        return text;
+    };
+    const auto trigger = [&](const char* action) { window->findChild<QAction*>(action)->trigger(); };
+    const auto clickButton = [&](const char* name) { window->findChild<QAbstractButton*>(name)->click(); };
+
+    ResultList[0].Checked = 1;
+    list->SelectAndFocus(1);
+    window->PopupMenu1Popup();
+    {
+        const TPumpScript pump([&](int count) {
+            if (count > 1)
+                return; // a handler that ran after all pumps again
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                              list->visualRect(list->model()->index(2, 0)).center());
+            for (const Qt::Key key : {Qt::Key_Space, Qt::Key_Delete})
+                QTest::keyClick(list, key);
+            QTest::keyClick(list, Qt::Key_Backspace, Qt::ShiftModifier);
+            emit list->columnClicked(ColumnPath);
+            for (const char* button :
+                 {"DeselectAllButton", "DeleteSelectedButton", "MoveSelectedButton", "StartButton"})
+                clickButton(button);
+            for (const char* action :
+                 {"FileProperties1", "Opencontainedfolder1", "Deletethisfile1", "SelectAllinFolder1",
+                  "LeaveonlyoldestversionineachDupGroup1", "LeaveonlynewestversionineachDupGroup1"})
+                trigger(action);
+        });
+        const QHeaderView* header = list->horizontalHeader();
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          {header->sectionViewportPosition(ColumnName) + 9, 5});
+        EXPECT_EQ(pump.Count(), 1);
+    }
+    EXPECT_EQ(shown, QStringList());
+    EXPECT_EQ(marks(), "10000");
+    EXPECT_EQ(folders.Urls, QList<QUrl>());
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    EXPECT_EQ(std::count_if(windows.begin(), windows.end(), [](QWidget* w) { return w->isVisible(); }), 1);
+    EXPECT_EQ(list->model()->index(0, 0).data().toString(), "aa.txt");
+    trigger("Deletethisfile1"); // the menu was opened on the rows before the sort
+
+    list->SelectAndFocus(0);
+    window->PopupMenu1Popup();
+    list->SelectAndFocus(4);
+    trigger("Deletethisfile1");
+    EXPECT_EQ(shown, QStringList({"Confirm: Do you really want to delete \"aa.txt\"",
+                                  "Information: File \"aa.txt\" deleted successfully\n\r"}));
+    for (const char* name : names)
+        EXPECT_EQ(QFile::exists(tree.Path(name)), QByteArray(name) != "c/aa.txt") << name;
+
+    SetFileManagerBusForTest(nullptr);
     SetModalHook({});
     SetMessageBoxHook({});
     DeleteForm = nullptr;

@@ -8,6 +8,7 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
 #include <QTest>
@@ -113,6 +114,14 @@ TEST_F(SearchRun, FinishedSearchShowsGroupsFiguresAndSummaryThenAnEmptyListDrops
                 EXPECT_FALSE(Find(name)->isEnabled()) << name;
             EXPECT_TRUE(Find("TreeView1")->isEnabled() && List()->isEnabled());
             EXPECT_EQ(Find<QLabel>("SelectedTextout")->text(), QStringLiteral("0 / 0 MB"));
+        }
+        if (SearchPhase == 1 && ResultCount >= 1) {
+            // A header click while the search runs sorts nothing, shows no row and keeps the header.
+            const QHeaderView* header = List()->horizontalHeader();
+            QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                              {header->sectionViewportPosition(0) + 9, 5});
+            EXPECT_EQ(List()->RowCount(), 0);
+            EXPECT_EQ(List()->sortColumn(), 2);
         }
         m_window->AsyncTimerTimer();
         if (statusTexts.isEmpty() || statusTexts.back() != m_window->StatusPanelText(2))
