@@ -6,6 +6,7 @@
 #include "platform/FileAccess.h"
 #include "platform/FileOps.h"
 #include "platform/Trash.h"
+#include "results/ResultView.h"
 #include "search/RecordAccess.h"
 
 #include <cerrno>
@@ -158,20 +159,11 @@ void MoveSelected(TActionWindow& window)
     window.UpdateSelectionStats();
 }
 
-int32_t RecordOfRow(int row)
-{
-    if (row < 0 || static_cast<size_t>(row) >= SortList.size())
-        return -1;
-    const int32_t index = SortList[static_cast<size_t>(row)].ItemIndex;
-    return index >= 0 && index <= ResultCount ? index : -1;
-}
-
 void DeleteThisFile(int row, TActionWindow& window)
 {
-    const int32_t index = RecordOfRow(row);
-    if (index >= 0 &&
-        window.Confirm(QStringLiteral("Do you really want to delete ") + Quoted(ResultList[index]))) {
-        TFileInfoType& record = ResultList[index];
+    TFileInfoType* const shown = RecordAtRow(row);
+    if (shown && window.Confirm(QStringLiteral("Do you really want to delete ") + Quoted(*shown))) {
+        TFileInfoType& record = *shown;
         const TResult result =
             ActOnRecordFile(record, [](TFileInfoType&, int folder, const QByteArray& name) {
                 return ShellFileOp(folder, name, -1, FO_DELETE) ? 0 : plat::LastError();
@@ -198,7 +190,7 @@ TPopupMenuState PopupMenuState(int selectedRow)
     state.RowCommands = selectedRow >= 0;
     if (ResultCount < 0 || !state.RowCommands)
         return state;
-    const int32_t index = RecordOfRow(selectedRow);
-    state.DeleteThisFile = index >= 0 && ResultList[index].Removed == 0;
+    const TFileInfoType* record = RecordAtRow(selectedRow);
+    state.DeleteThisFile = record && record->Removed == 0;
     return state;
 }

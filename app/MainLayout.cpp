@@ -4,6 +4,7 @@
 #include "app/ButtonGlyphs.h"
 #include "app/ImageLists.h"
 #include "app/ProgramInfo.h"
+#include "search/StatusText.h"
 #include "ui/ThemePaint.h"
 
 #include <QAction>
@@ -35,13 +36,7 @@ struct TStatusPanelLayout
 {
     int Width;
     Qt::Alignment Alignment;
-    const char* Text;
-};
-
-constexpr TStatusPanelLayout StatusPanelLayout[TMainForm::StatusPanelCount] = {
-    {100, Qt::AlignLeft, " Version: " PW_VERSION},
-    {80, Qt::AlignHCenter, "00:00:00"},
-    {500, Qt::AlignLeft, " Status: Waiting"},
+    QString Text;
 };
 
 } // namespace
@@ -79,9 +74,14 @@ void TMainForm::BuildLayout()
         value->setPalette(colours);
     }
 
+    const TStatusPanelLayout statusPanels[StatusPanelCount] = {
+        {100, Qt::AlignLeft, QStringLiteral(" Version: " PW_VERSION)},
+        {80, Qt::AlignHCenter, QStringLiteral("00:00:00")},
+        {500, Qt::AlignLeft, StatusText(TSearchStatus::Waiting)},
+    };
     for (int i = 0; i < StatusPanelCount; ++i) {
-        const TStatusPanelLayout& layout = StatusPanelLayout[i];
-        auto* panel = new QLabel(QString::fromLatin1(layout.Text), StatusBar);
+        const TStatusPanelLayout& layout = statusPanels[i];
+        auto* panel = new QLabel(layout.Text, StatusBar);
         panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
         panel->setTextFormat(Qt::PlainText);
         panel->setFixedWidth(layout.Width);

@@ -7,6 +7,7 @@
 #include "results/Selection.h"
 #include "search/FolderScan.h"
 #include "search/SearchRun.h"
+#include "search/StatusText.h"
 
 #include <QScopeGuard>
 #include <QScopedValueRollback>
@@ -34,7 +35,7 @@ void TMainForm::SearchStart()
 
     std::exception_ptr compareError;
     try {
-        SetStatusText(QStringLiteral(" Status: Cleaning previous results"));
+        SetStatusText(StatusText(TSearchStatus::CleaningPreviousResults));
         ClearResults();
         if (DirectoriesListBox->count() == 0) {
             ShowMessageBox(TMessageKind::Error,
@@ -43,7 +44,7 @@ void TMainForm::SearchStart()
             AdvListView1->SetRowCount(ResultCount + 1);
             AdvListView1->EndUpdate();
             AsyncTimer->SetEnabled(false);
-            SetStatusText(QStringLiteral(" Status: Waiting"));
+            SetStatusText(StatusText(TSearchStatus::Waiting));
             return;
         }
         compareError = RunSearchLists(settings, *this);
@@ -65,8 +66,7 @@ void TMainForm::SearchStart()
     AsyncTimer->SetEnabled(false);
     SetStatusPanelText(1, ElapsedText(plat::TickCount32() - StartTick));
     const bool interrupted = StopFlag == 1;
-    SetStatusText(interrupted ? QStringLiteral(" Status: Search interrupted.")
-                              : QStringLiteral(" Status: Search finished."));
+    SetStatusText(StatusText(interrupted ? TSearchStatus::SearchInterrupted : TSearchStatus::SearchFinished));
     // A search that unwinds because the window closes has nobody left to tell.
     if (m_closeRequested)
         return;

@@ -14,6 +14,7 @@
 #include "results/ResultView.h"
 #include "results/Selection.h"
 #include "search/SearchRun.h"
+#include "search/StatusText.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -326,15 +327,15 @@ std::optional<int> TMainForm::MenuRow()
 void TMainForm::FileProperties1Click()
 {
     const std::optional<int> row = MenuRow();
-    if (const int32_t index = row ? RecordOfRow(*row) : -1; index >= 0)
-        ShowFileProperties(FullPath(ResultList[index]));
+    if (const TFileInfoType* record = row ? RecordAtRow(*row) : nullptr)
+        ShowFileProperties(FullPath(*record));
 }
 
 void TMainForm::Opencontainedfolder1Click()
 {
     const std::optional<int> row = MenuRow();
-    if (const int32_t index = row ? RecordOfRow(*row) : -1; index >= 0)
-        ExploreFolder(PathList[ResultList[index].PathIndex], FullPath(ResultList[index]));
+    if (const TFileInfoType* record = row ? RecordAtRow(*row) : nullptr)
+        ExploreFolder(PathList[record->PathIndex], FullPath(*record));
 }
 
 void TMainForm::Deletethisfile1Click()
