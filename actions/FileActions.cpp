@@ -2,6 +2,7 @@
 
 #include "actions/ShellFileOp.h"
 #include "core/FileLists.h"
+#include "core/MessageText.h"
 #include "platform/DirListing.h"
 #include "platform/FileAccess.h"
 #include "platform/FileOps.h"
@@ -12,9 +13,6 @@
 #include <cerrno>
 
 namespace {
-
-// A line break inside a message: line feed, then carriage return.
-const QString Newline = QStringLiteral("\n\r");
 
 enum class TOutcome
 {
@@ -41,7 +39,7 @@ QString NotFoundText(const TFileInfoType& record)
 
 QString FailureText(const QString& verb, const TFileInfoType& record, int error)
 {
-    return QStringLiteral("Cannot ") + verb + QStringLiteral(" file ") + Quoted(record) + Newline +
+    return QStringLiteral("Cannot ") + verb + QStringLiteral(" file ") + Quoted(record) + NewLine +
            QStringLiteral("Error code: ") + QString::number(static_cast<unsigned>(error));
 }
 
@@ -172,7 +170,7 @@ void DeleteThisFile(int row, TActionWindow& window)
             record.Checked = 0;
             record.Removed = 1;
             window.ShowInformation(QStringLiteral("File ") + Quoted(record) +
-                                   QStringLiteral(" deleted successfully") + Newline);
+                                   QStringLiteral(" deleted successfully") + NewLine);
         } else {
             window.ShowError(result.Outcome == TOutcome::NotFound
                                  ? NotFoundText(record)

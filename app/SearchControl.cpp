@@ -28,38 +28,37 @@ void TMainForm::SearchStart()
     AsyncTimer->SetEnabled(true);
     // No row can be clicked while the lists are released and refilled; the rows come back at once
     // at the end.
-    AdvListView1->BeginUpdate();
-    AdvListView1->SetRowCount(0);
-    AdvListView1->EndUpdate();
-    AdvListView1->BeginUpdate();
-
-    std::exception_ptr compareError;
-    try {
-        SetStatusText(StatusText(TSearchStatus::CleaningPreviousResults));
-        ClearResults();
-        if (DirectoriesListBox->count() == 0) {
-            ShowMessageBox(TMessageKind::Error,
-                           QStringLiteral("Please, add one or more directories to search."));
-            PrepareToStop();
-            AdvListView1->SetRowCount(ResultCount + 1);
-            AdvListView1->EndUpdate();
-            AsyncTimer->SetEnabled(false);
-            SetStatusText(StatusText(TSearchStatus::Waiting));
-            return;
-        }
-        compareError = RunSearchLists(settings, *this);
-    } catch (...) {
-        // Nothing is shown of a search that failed before its comparison.
+    {
+        const TRowUpdate update(m_resultLink);
         AdvListView1->SetRowCount(0);
-        AdvListView1->EndUpdate();
-        throw;
     }
+    std::exception_ptr compareError;
+    {
+        const TRowUpdate update(m_resultLink);
+        try {
+            SetStatusText(StatusText(TSearchStatus::CleaningPreviousResults));
+            ClearResults();
+            if (DirectoriesListBox->count() == 0) {
+                ShowMessageBox(TMessageKind::Error,
+                               QStringLiteral("Please, add one or more directories to search."));
+                PrepareToStop();
+                AdvListView1->SetRowCount(ResultCount + 1);
+                AsyncTimer->SetEnabled(false);
+                SetStatusText(StatusText(TSearchStatus::Waiting));
+                return;
+            }
+            compareError = RunSearchLists(settings, *this);
+        } catch (...) {
+            // Nothing is shown of a search that failed before its comparison.
+            AdvListView1->SetRowCount(0);
+            throw;
+        }
 
-    ShowPendingFigures();
-    DuplicateTextout->setText(DuplicateCountText());
-    DiskUsingTextout->setText(DiskUsingText());
-    AdvListView1->SetRowCount(ResultCount + 1);
-    AdvListView1->EndUpdate();
+        ShowPendingFigures();
+        DuplicateTextout->setText(DuplicateCountText());
+        DiskUsingTextout->setText(DiskUsingText());
+        AdvListView1->SetRowCount(ResultCount + 1);
+    }
 
     // The search is over: the clock stops at its length, and no tick while the report is open puts
     // the live status back over the final one.

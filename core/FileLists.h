@@ -87,6 +87,9 @@ inline QString NameOf(const TFileInfoType& record)
 // separator of LocaleFormat and no thousands separators.
 QString SizeText(int64_t bytes);
 
+// The folder list given to a sort that compares no folders.
+const TStringArr& EmptyFolderList();
+
 // "Original files + duplicates:" and "Disk space using:" as ResultList and the byte totals stand.
 QString DuplicateCountText();
 QString DiskUsingText();

@@ -77,7 +77,6 @@ void MarkDuplicatesInFolder(int32_t pathIndex)
 
 void KeepOneVersionPerGroup(TKeptVersion kept)
 {
-    static const TStringArr noFolders;
     TSortList members; // one group's records, sorted by time
     ForEachGroup([&](int32_t first, int32_t last) {
         members.clear();
@@ -91,7 +90,7 @@ void KeepOneVersionPerGroup(TKeptVersion kept)
         const auto count = int32_t(members.size());
         if (count - removed < 2)
             return true;
-        SortOrder(ResultList, members, noFolders, 0, count - 1, CompareTime, uint8_t(kept));
+        SortOrder(ResultList, members, EmptyFolderList(), 0, count - 1, CompareTime, uint8_t(kept));
         // Removed is read again: a file may have been deleted while the sort let messages through.
         bool keptOne = false;
         for (const TSortEntry& member : members) {

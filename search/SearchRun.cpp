@@ -1,6 +1,7 @@
 #include "SearchRun.h"
 
 #include "core/FileLists.h"
+#include "core/MessageText.h"
 #include "core/SortProcedures.h"
 #include "platform/LocaleText.h"
 #include "search/CompareFiles.h"
@@ -8,9 +9,6 @@
 #include "search/StatusText.h"
 
 namespace {
-
-// The line break of the program's messages: line feed, then carriage return.
-const QString NewLine = QStringLiteral("\n\r");
 
 int32_t GroupCount()
 {
