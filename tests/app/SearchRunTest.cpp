@@ -3,6 +3,7 @@
 #include "core/FileLists.h"
 #include "search/SearchRun.h"
 #include "tests/support/FakeDrives.h"
+#include "tests/support/MessageBoxRecorder.h"
 #include "tests/support/PumpScript.h"
 #include "ui/ReportListView.h"
 
@@ -38,12 +39,10 @@ protected:
         m_window = std::make_unique<TMainForm>();
         LocaleFormat = QLocale(QLocale::English, QLocale::UnitedStates);
         m_window->show();
-        m_previousHook = SetMessageBoxHook([this](const TMessageBoxRequest& request) {
-            Boxes.push_back(request);
+        m_boxes.OnBox = [this](const TMessageBoxRequest&) {
             if (OnBox)
                 OnBox();
-            return TMessageButton::Ok;
-        });
+        };
         TTempTree& files = m_drives.m_files;
         for (int copy = 0; copy < 3; ++copy)
             files.PatternFile(QStringLiteral("t/a%1.bin").arg(copy), 300, 1);
@@ -57,7 +56,6 @@ protected:
     }
     void TearDown() override
     {
-        SetMessageBoxHook(m_previousHook);
         m_window.reset();
         ResetSearchGlobals();
         LocaleFormat = QLocale::system();
@@ -97,11 +95,9 @@ protected:
     TFakeDrives m_drives;
     std::unique_ptr<TMainForm> m_window;
     QString Folder;
-    std::vector<TMessageBoxRequest> Boxes;
+    TMessageBoxRecorder m_boxes;
+    std::vector<TMessageBoxRequest>& Boxes = m_boxes.Requests;
     std::function<void()> OnBox;
-
-private:
-    TMessageBoxHook m_previousHook;
 };
 
 TEST_F(SearchRun, FinishedSearchShowsGroupsFiguresAndSummaryThenAnEmptyListDropsThem)
