@@ -178,7 +178,8 @@ private:
     };
     std::optional<TMenuRow> m_menuRow;
     // The row a command of the list's menu acts on: the row the menu was opened for, or nullopt when
-    // the lists changed since; the selected row for a command reached without the menu.
+    // the lists changed since; the selected row for a command reached without the menu. One opening
+    // of the menu serves one command.
     std::optional<int> MenuRow();
 
     // File actions.
