@@ -13,12 +13,31 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <ctime>
+#include <filesystem>
 #include <optional>
 #include <stdexcept>
 #include <sys/stat.h>
+#include <thread>
 #include <utility>
 
 namespace {
+
+// Waits until the clock that stamps file changes (coarse: one tick, a few milliseconds) has passed
+// the change time of `path`, so that a change from now on gets another change time on any kernel.
+void WaitPastChangeTime(const QString& path)
+{
+    struct stat st
+    {
+    };
+    ASSERT_EQ(::stat(path.toUtf8().constData(), &st), 0);
+    timespec now{};
+    do {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        ::clock_gettime(CLOCK_REALTIME_COARSE, &now);
+    } while (std::pair(now.tv_sec, now.tv_nsec) <= std::pair(st.st_ctim.tv_sec, st.st_ctim.tv_nsec));
+}
 
 // Runs the commands over the records of a real search, playing the window: the dialogs and boxes
 // are answered as a user would, and every dialog, box and refresh is logged in order.
@@ -177,15 +196,19 @@ TEST_F(FileActionsTest, DeleteAsksThenTrashesOrDeletesEachMarkedFileAndSumsUp)
 
 TEST_F(FileActionsTest, MoveNeverOverwritesAndNoCommandTouchesAChangedFile)
 {
-    for (const char* folder : {"m1", "m2", "p", "q", "r", "s"})
+    for (const char* folder : {"m1", "m2", "p", "q", "r", "s", "t"})
         tree.File(folder + QStringLiteral("/4.txt"), "four");
     tree.File("dest/4.txt", "other");
-    ASSERT_EQ(SearchForResults(settings), 6);
+    ASSERT_EQ(SearchForResults(settings), 7);
 
     // Files that are no longer those the search saw are refused with error 116, by both commands.
-    Mark({"p", "q", "r"});
+    Mark({"p", "q", "r", "t"});
     tree.File("p/4.txt", "FOUR"); // same size, other bytes, another time
     tree.SetModified("p/4.txt", 1'000'000'000);
+    WaitPastChangeTime(tree.Path("t/4.txt")); // same size, other bytes, the time put back (touch -r)
+    const auto modified = std::filesystem::last_write_time(tree.Path("t/4.txt").toStdString());
+    tree.File("t/4.txt", "Four");
+    std::filesystem::last_write_time(tree.Path("t/4.txt").toStdString(), modified);
     QDir().rename(tree.Path("q"), tree.Path("q-real")); // the folder swapped for a link
     tree.Symlink("q", tree.Path("q-real"));
     QFile::remove(tree.Path("r/4.txt")); // the file swapped for a link
@@ -196,17 +219,18 @@ TEST_F(FileActionsTest, MoveNeverOverwritesAndNoCommandTouchesAChangedFile)
     MoveSelected(*this);
     const QString deleteError = "error+abort: Cannot delete file \"4.txt\"\n\rError code: 116";
     const QString moveError = "error+abort: Cannot move file \"4.txt\"\n\rError code: 116";
-    EXPECT_EQ(Take(), QStringList({"delete form", deleteError, deleteError, deleteError,
-                                   "info: 0 of 3 files was deleted.", "repaint", "stats", "move form",
-                                   moveError, moveError, moveError,
-                                   "info: 0 of 3 files moved to specified folder.", "repaint", "stats"}));
+    EXPECT_EQ(Take(), QStringList({"delete form", deleteError, deleteError, deleteError, deleteError,
+                                   "info: 0 of 4 files was deleted.", "repaint", "stats", "move form",
+                                   moveError, moveError, moveError, moveError,
+                                   "info: 0 of 4 files moved to specified folder.", "repaint", "stats"}));
     EXPECT_EQ(Content(tree.Path("p/4.txt")), "FOUR");
+    EXPECT_EQ(Content(tree.Path("t/4.txt")), "Four");
     EXPECT_EQ(Content(tree.Path("q-real/4.txt")), "four");
     EXPECT_EQ(QFileInfo(tree.Path("r/4.txt")).symLinkTarget(), tree.Path("s/4.txt"));
     EXPECT_EQ(Content(tree.Path("s/4.txt")), "four");
 
     // A taken name gets a free one; a moved record keeps its old folder.
-    Mark({"p", "q", "r"}, 0);
+    Mark({"p", "q", "r", "t"}, 0);
     Mark({"m1", "m2"});
     MoveSelected(*this);
     EXPECT_EQ(Take(), QStringList({"move form", "info: 2 of 2 files moved to specified folder.", "repaint",
@@ -226,7 +250,7 @@ TEST_F(FileActionsTest, MoveNeverOverwritesAndNoCommandTouchesAChangedFile)
         EXPECT_EQ(Take(), QStringList({"move form", "error: Directory \"" + missing + "\" is not exist."}));
     }
     EXPECT_EQ(Content(tree.Path("s/4.txt")), "four");
-    EXPECT_EQ(Marks(), "m1x m2x p q r s*");
+    EXPECT_EQ(Marks(), "m1x m2x p q r s* t");
 }
 
 TEST_F(FileActionsTest, MenuStateAndDeleteThisFile)
