@@ -6,6 +6,7 @@
 #include <QList>
 
 #include <sys/sysmacros.h>
+#include <utility>
 
 namespace plat {
 namespace {
@@ -108,9 +109,9 @@ std::vector<TMount> ReadMountTable()
     return ParseMountInfo(file.readAll());
 }
 
-void SetMountInfoSourceForTest(const QByteArray* text)
+const QByteArray* SetMountInfoSourceForTest(const QByteArray* text)
 {
-    g_testSource = text;
+    return std::exchange(g_testSource, text);
 }
 
 bool IsPseudoFileSystem(const QString& fsType)

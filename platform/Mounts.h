@@ -37,7 +37,8 @@ std::vector<TMount> ParseMountInfo(const QByteArray& text);
 
 // The mounts of this process; a replaceable source so tests can feed their own table.
 std::vector<TMount> ReadMountTable();
-void SetMountInfoSourceForTest(const QByteArray* text); // nullptr restores the real file
+// nullptr restores the real file; returns the source it replaces.
+const QByteArray* SetMountInfoSourceForTest(const QByteArray* text);
 
 // Kernel and virtual file systems (proc, sysfs, devtmpfs, ...): never browsed, never scanned.
 bool IsPseudoFileSystem(const QString& fsType);
