@@ -1,9 +1,11 @@
 #include "actions/FileActions.h"
 
 #include "core/FileLists.h"
+#include "platform/UniqueFd.h"
 #include "tests/support/SearchFixture.h"
 #include "tests/support/SearchResults.h"
 #include "tests/support/TempHome.h"
+#include "tests/support/TestMount.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -13,12 +15,25 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <fcntl.h>
+#include <linux/btrfs.h>
 #include <optional>
 #include <stdexcept>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <utility>
 
 namespace {
+
+bool CreateSubvolume(const QString& parent, const char* name)
+{
+    const plat::TUniqueFd fd(::open(parent.toUtf8().constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    btrfs_ioctl_vol_args args{};
+    std::strncpy(args.name, name, sizeof args.name - 1);
+    return fd && ::ioctl(fd.Get(), BTRFS_IOC_SUBVOL_CREATE, &args) == 0;
+}
 
 // Runs the commands over the records of a real search, playing the window: the dialogs and boxes
 // are answered as a user would, and every dialog, box and refresh is logged in order.
@@ -89,20 +104,21 @@ protected:
     QString Canonical(const QString& relative) { return QDir(tree.Root()).canonicalPath() + '/' + relative; }
     // The original paths the home trash keeps, decoded, after checking the form of each record
     // (only unreserved characters stay unencoded, a local time of now) and that its file is there.
-    QStringList TrashedPaths()
+    QStringList TrashedPaths() { return TrashedPaths(home.Trash()); }
+    QStringList TrashedPaths(const QString& trash)
     {
         static const QRegularExpression form(
             QStringLiteral("^\\[Trash Info\\]\nPath=([A-Za-z0-9/%._~-]+)\n"
                            "DeletionDate=(\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d)\n\\z"));
         const QDateTime now = QDateTime::currentDateTime();
         QStringList paths;
-        for (const QFileInfo& info : QDir(home.Trash() + "info").entryInfoList(QDir::Files)) {
+        for (const QFileInfo& info : QDir(trash + "info").entryInfoList(QDir::Files)) {
             const QRegularExpressionMatch match = form.match(QString::fromUtf8(Content(info.filePath())));
             EXPECT_TRUE(match.hasMatch()) << info.fileName().toStdString();
             const QDateTime deleted = QDateTime::fromString(match.captured(2), Qt::ISODate);
             EXPECT_TRUE(deleted.isValid() && std::abs(deleted.secsTo(now)) <= 60)
                 << match.captured(2).toStdString();
-            EXPECT_TRUE(QFile::exists(home.Trash() + "files/" + info.completeBaseName()));
+            EXPECT_TRUE(QFile::exists(trash + "files/" + info.completeBaseName()));
             paths << QString::fromUtf8(QByteArray::fromPercentEncoding(match.captured(1).toLatin1()));
         }
         paths.sort();
@@ -266,4 +282,38 @@ TEST_F(FileActionsTest, MenuStateAndDeleteThisFile)
     EXPECT_EQ(Take(), QStringList({"stats", "repaint"}));
     ResultCount = -1;
     EXPECT_EQ(state(0), std::pair(true, false));
+}
+
+// A btrfs disk: a file at its top goes to the trash at its top; the user's home is a subvolume of
+// it, whose files go to the home trash; a file of another subvolume has no trash a tool would
+// show (the trash at a subvolume's top is never listed), and stays.
+TEST_F(FileActionsTest, EachFileGoesToTheTrashOfItsMountOrStays)
+{
+    tree.Folder("disk");
+    TTestMount disk("btrfs", tree.Path("disk.img"), tree.Path("disk"));
+    if (!disk.Ok())
+        GTEST_SKIP() << "no btrfs image can be mounted here";
+    ASSERT_TRUE(CreateSubvolume(tree.Path("disk"), "home") && CreateSubvolume(tree.Path("disk"), "sub"));
+    tree.File("disk/top.txt", "eight");
+    tree.File("disk/home/mine.txt", "eight");
+    tree.File("disk/sub/deep.txt", "eight");
+    tree.File("disk/sub/.Trash-1000/files/old.txt", "eight"); // the trash another tool made there
+    qputenv("HOME", tree.Path("disk/home").toUtf8());
+    qputenv("XDG_DATA_HOME", tree.Path("disk/home/data").toUtf8());
+    settings.Folders = {tree.Path("disk/")};
+    ASSERT_EQ(SearchForResults(settings), 3);
+
+    Mark({"disk", "home", "sub"});
+    DeleteChoice = 1;
+    DeleteSelected(*this);
+    EXPECT_EQ(Take(),
+              QStringList({"delete form", "error+abort: Cannot delete file \"deep.txt\"\n\rError code: 18",
+                           "info: 2 of 3 files was deleted.", "repaint", "stats"}));
+    EXPECT_EQ(TrashedPaths(tree.Path("disk/home/data/Trash/")),
+              QStringList({Canonical("disk/home/mine.txt")}));
+    EXPECT_EQ(TrashedPaths(tree.Path("disk/.Trash-%1/").arg(::getuid())), QStringList({"top.txt"}));
+    EXPECT_EQ(Content(tree.Path("disk/sub/deep.txt")), "eight");
+    EXPECT_EQ(QDir(tree.Path("disk/sub")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList({".Trash-1000", "deep.txt"}));
+    EXPECT_EQ(Marks(), "diskx homex sub*");
 }
