@@ -18,14 +18,47 @@
 #include <cstring>
 #include <fcntl.h>
 #include <linux/btrfs.h>
+#include <linux/fs.h>
 #include <optional>
 #include <stdexcept>
+#include <sys/fsuid.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
 
 namespace {
+
+// Folder permissions bind root too while its file-system uid is another one (this thread only).
+class TFileSystemUser
+{
+public:
+    explicit TFileSystemUser(uid_t uid) : m_switched(::geteuid() == 0)
+    {
+        if (m_switched)
+            ::setfsuid(uid);
+    }
+    ~TFileSystemUser()
+    {
+        if (m_switched)
+            ::setfsuid(0);
+    }
+
+private:
+    bool m_switched;
+};
+
+// Sets a flag of the folder at `path` (FS_IMMUTABLE_FL: nothing may be created in it, not even
+// by root).
+bool SetFolderFlag(const QString& path, int flag)
+{
+    const plat::TUniqueFd fd(::open(path.toUtf8().constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    int flags = 0;
+    if (!fd || ::ioctl(fd.Get(), FS_IOC_GETFLAGS, &flags) != 0)
+        return false;
+    flags |= flag;
+    return ::ioctl(fd.Get(), FS_IOC_SETFLAGS, &flags) == 0;
+}
 
 bool CreateSubvolume(const QString& parent, const char* name)
 {
@@ -123,6 +156,15 @@ protected:
         }
         paths.sort();
         return paths;
+    }
+
+    // The list row that shows `record`.
+    static int RowOf(const TFileInfoType& record)
+    {
+        for (size_t row = 0; row < SortList.size(); ++row)
+            if (&ResultList[SortList[row].ItemIndex] == &record)
+                return int(row);
+        throw std::runtime_error("no row");
     }
 
     TTempHome home;
@@ -282,6 +324,64 @@ TEST_F(FileActionsTest, MenuStateAndDeleteThisFile)
     EXPECT_EQ(Take(), QStringList({"stats", "repaint"}));
     ResultCount = -1;
     EXPECT_EQ(state(0), std::pair(true, false));
+}
+
+TEST_F(FileActionsTest, FilesOutOfReachOrWithoutATrashStayAndAreReported)
+{
+    TTestMount disk(QString(), tree.Folder("disk"));
+    for (const char* folder : {"ok", "locked", "fixed", "disk/in"})
+        tree.File(folder + QStringLiteral("/7.txt"), "seven");
+    const QByteArray fixedFile = tree.Path("fixed/7.txt").toUtf8();
+    ::chmod(fixedFile.constData(), 0444);
+    ASSERT_EQ(SearchForResults(settings), 4);
+
+    // Another user may reach the tree and write into "dest", but can no longer reach "locked" and
+    // may not change "fixed", whose read-only file is theirs.
+    tree.Folder("dest");
+    for (const auto& [folder, mode] : {std::pair("", 0755), {"dest", 0777}, {"locked", 0}, {"fixed", 0555}})
+        ::chmod(tree.Path(folder).toUtf8().constData(), mode);
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(fixedFile.constData(), 65534, 65534), 0);
+    }
+    Mark({"locked", "fixed"});
+    DeleteChoice = 2;
+    MoveTo = tree.Path("dest");
+    {
+        TFileSystemUser nobody(65534);
+        DeleteSelected(*this);
+        MoveSelected(*this);
+    }
+    const QString notFound = "error+abort: Cannot find file \"7.txt\"";
+    EXPECT_EQ(Take(),
+              QStringList({"delete form", "error+abort: Cannot delete file \"7.txt\"\n\rError code: 13",
+                           notFound, "info: 0 of 2 files was deleted.", "repaint", "stats", "move form",
+                           "error+abort: Cannot move file \"7.txt\"\n\rError code: 13", notFound,
+                           "info: 0 of 2 files moved to specified folder.", "repaint", "stats"}));
+    // The read-only bit goes from the record only; the file keeps its mode.
+    EXPECT_EQ(Record("fixed").Attr, 0x20);
+    struct stat st
+    {
+    };
+    EXPECT_EQ(::stat(fixedFile.constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0444u);
+    for (const char* folder : {"locked", "fixed"})
+        ::chmod(tree.Path(folder).toUtf8().constData(), 0755);
+
+    // A drive whose top refuses a trash folder has no trash: its file stays, reported with 18.
+    if (!disk.Ok() || !SetFolderFlag(tree.Path("disk"), FS_IMMUTABLE_FL))
+        GTEST_SKIP() << "no second file system with a fixed top folder here";
+    Mark({"locked", "fixed"}, 0);
+    Mark({"in"});
+    DeleteChoice = 1;
+    DeleteSelected(*this);
+    DeleteThisFile(RowOf(Record("in")), *this);
+    const QString noTrash = "Cannot delete file \"7.txt\"\n\rError code: 18";
+    EXPECT_EQ(Take(),
+              QStringList({"delete form", "error+abort: " + noTrash, "info: 0 of 1 files was deleted.",
+                           "repaint", "stats", "confirm: Do you really want to delete \"7.txt\"",
+                           "error: " + noTrash, "stats", "repaint"}));
+    EXPECT_EQ(Content(tree.Path("disk/in/7.txt")), "seven");
+    EXPECT_EQ(Marks(), "fixed in* locked ok");
 }
 
 // A btrfs disk: a file at its top goes to the trash at its top; the user's home is a subvolume of
