@@ -23,13 +23,15 @@ struct TNameRef
 };
 
 // One file. Sizes are full 64-bit values; the name lives in the search's name pool, which keeps
-// the record small and lets records be copied freely. Device, inode, size and the full-resolution
-// modification time tell whether a file met later is still the one the scan saw.
+// the record small and lets records be copied freely. Device, inode, size, the full-resolution
+// modification time and the change and birth times tell whether a file met later is still the one
+// the scan saw.
 struct TFileInfoType
 {
     uint64_t Size = 0;      // bytes; always compared unsigned
     uint64_t Inode = 0;     // with Device, the file's identity when the scan saw it
     int64_t ModifiedNs = 0; // last write in nanoseconds since 1970, as the scan saw it
+    uint64_t ChangeMix = 0; // change and birth time as the scan saw them, mixed (plat::TFileStamp)
     int32_t Time = 0;       // last write, packed DOS local date and time; compared signed
     int32_t Attr = 0;       // read-only 0x01, hidden 0x02, system 0x04, archive 0x20
     uint32_t Crc = 0;       // first-block or whole-file CRC-32 once the comparison has read the file
@@ -42,7 +44,7 @@ struct TFileInfoType
     uint8_t Candidate = 0;  // takes part in the whole-file test
     uint8_t Unreadable = 0; // working flag of the comparison: the file could not be read
 };
-static_assert(sizeof(TFileInfoType) == 56, "records are kept compact: hundreds of thousands are held");
+static_assert(sizeof(TFileInfoType) == 64, "records are kept compact: hundreds of thousands are held");
 static_assert(std::is_trivially_copyable_v<TFileInfoType>);
 
 // What a PathList entry needs beside its text so that its folder can be reached again exactly:

@@ -2,6 +2,7 @@
 
 #include "DosTime.h"
 #include "FileNames.h"
+#include "FileStamp.h"
 
 #include <QByteArrayView>
 
@@ -12,7 +13,6 @@
 #include <fcntl.h>
 #include <limits>
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace plat {
@@ -25,11 +25,13 @@ bool IsDotName(const char* name)
 
 void Describe(TDirEntry& entry, const struct statx& st)
 {
-    entry.Id = {static_cast<uint64_t>(makedev(st.stx_dev_major, st.stx_dev_minor)), st.stx_ino};
+    const TFileStamp stamp = StampOf(st);
+    entry.Id = {stamp.Dev, stamp.Ino};
     const timespec modified{static_cast<time_t>(st.stx_mtime.tv_sec),
                             static_cast<long>(st.stx_mtime.tv_nsec)};
     entry.Time = DosDateTime(modified);
-    entry.ModifiedNs = ModifiedNanoseconds(st.stx_mtime.tv_sec, st.stx_mtime.tv_nsec);
+    entry.ModifiedNs = stamp.ModifiedNs;
+    entry.ChangeMix = stamp.ChangeMix;
     entry.Links = st.stx_nlink;
     int32_t attr = 0;
     if ((st.stx_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
@@ -140,9 +142,9 @@ int ReadFolder(const QString& folder, bool followLink, TFolderListing& listing)
             struct statx st
             {
             };
-            constexpr unsigned wanted =
-                STATX_TYPE | STATX_MODE | STATX_NLINK | STATX_INO | STATX_SIZE | STATX_MTIME;
-            if (::statx(fd, d.d_name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, wanted, &st) == 0 &&
+            constexpr unsigned wanted = StampFields | STATX_MODE | STATX_NLINK;
+            constexpr int noFollow = AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT;
+            if (::statx(fd, d.d_name, noFollow, wanted | STATX_BTIME, &st) == 0 &&
                 (st.stx_mask & wanted) == wanted)
                 Describe(entry, st);
         }

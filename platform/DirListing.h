@@ -49,6 +49,7 @@ struct TDirEntry
     uint64_t Size = 0;
     int32_t Time = 0;       // packed DOS local date and time
     int64_t ModifiedNs = 0; // last write in nanoseconds since 1970 (see ModifiedNanoseconds)
+    uint64_t ChangeMix = 0; // change and birth time, as plat::TFileStamp keeps them
     int32_t Attr = 0;
     TFileId Id;
     uint32_t Links = 1; // hard links to the same file

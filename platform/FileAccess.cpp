@@ -1,7 +1,5 @@
 #include "FileAccess.h"
 
-#include "platform/DirListing.h"
-
 #include <QDir>
 
 #include <cerrno>
@@ -60,27 +58,24 @@ int TFileReader::OpenAt(int folderFd, const char* name, const TFileStamp* expect
     const int fd = ::openat(folderFd, name, flags);
     if (fd < 0)
         return m_error = errno;
-    struct stat st
+    struct statx st
     {
     };
-    const bool described = ::fstat(fd, &st) == 0;
-    if (!described || !S_ISREG(st.st_mode)) {
-        m_error = described ? EINVAL : errno;
+    const int described = DescribeFile(fd, "", st);
+    if (described != 0 || !S_ISREG(st.stx_mode)) {
+        m_error = described != 0 ? described : EINVAL;
         ::close(fd);
         return m_error;
     }
-    if (expected != nullptr &&
-        (uint64_t(st.st_dev) != expected->Dev || uint64_t(st.st_ino) != expected->Ino ||
-         uint64_t(st.st_size) != expected->Size ||
-         ModifiedNanoseconds(st.st_mtim.tv_sec, st.st_mtim.tv_nsec) != expected->ModifiedNs)) {
+    if (expected != nullptr && !IsStampedFile(st, *expected)) {
         ::close(fd);
         return m_error = ESTALE;
     }
     // Read-ahead advice only pays for files of several blocks; small files are read in one call.
-    if (st.st_size > 4 * 65536)
+    if (st.stx_size > 4 * 65536)
         ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     m_fd = fd;
-    m_sizeAtOpen = static_cast<uint64_t>(st.st_size);
+    m_sizeAtOpen = st.stx_size;
     m_offset = 0;
     return 0;
 }

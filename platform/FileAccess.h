@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/FileStamp.h"
+
 #include <QString>
 
 #include <atomic>
@@ -26,16 +28,6 @@ QString CurrentDirectory();
 
 // Appends '/' unless the text already ends with one.
 QString WithTrailingSeparator(const QString& folder);
-
-// What identifies a file as the one a scan saw: device and inode, size, and modification time
-// in nanoseconds (see ModifiedNanoseconds).
-struct TFileStamp
-{
-    uint64_t Dev = 0;
-    uint64_t Ino = 0;
-    uint64_t Size = 0;
-    int64_t ModifiedNs = 0;
-};
 
 // The process has no descriptor left (EMFILE) or the system none (ENFILE): a state of the
 // moment, not of the file.

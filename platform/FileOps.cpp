@@ -1,6 +1,7 @@
 #include "FileOps.h"
 
-#include <array>
+#include "platform/FileStamp.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -12,86 +13,9 @@ namespace {
 
 thread_local int t_lastError = 0;
 
-std::function<int(uint64_t)>& CopyFault()
-{
-    static std::function<int(uint64_t)> fault;
-    return fault;
-}
-
 // A name cannot grow past what the file system holds; beyond this many free-name attempts the
 // folder is plainly full of such names.
 constexpr int MaxAttempts = 10'000;
-
-// The file system cannot hold this piece of metadata: the copy goes on without it.
-bool Unsupported(int error)
-{
-    return error == EPERM || error == EOPNOTSUPP || error == ENOTSUP;
-}
-
-int CopyBytes(int from, int to)
-{
-    uint64_t copied = 0;
-    bool plainCopy = false;
-    std::array<char, 256 * 1024> buffer;
-    while (true) {
-        ssize_t n = -1;
-        if (!plainCopy) {
-            n = ::copy_file_range(from, nullptr, to, nullptr, 1u << 30, 0);
-            if (n < 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP ||
-                          errno == EBADF)) {
-                plainCopy = true;
-                continue;
-            }
-        } else {
-            n = ::read(from, buffer.data(), buffer.size());
-            for (ssize_t written = 0; n > 0 && written < n;) {
-                const ssize_t w = ::write(to, buffer.data() + written, size_t(n - written));
-                if (w < 0 && errno == EINTR)
-                    continue;
-                if (w < 0)
-                    return errno;
-                written += w;
-            }
-        }
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return errno;
-        if (n == 0)
-            return 0;
-        copied += uint64_t(n);
-        if (CopyFault())
-            if (const int fault = CopyFault()(copied))
-                return fault;
-    }
-}
-
-// Copies the regular file `source` (open, described by `st`) to a new file `name` in `destFd`
-// and syncs it. Returns 0, or the errno that stopped it (the new file is then removed).
-int CopyInto(int source, const struct stat& st, int destFd, const QByteArray& name)
-{
-    TUniqueFd target(
-        ::openat(destFd, name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
-    if (!target)
-        return errno;
-    int error = CopyBytes(source, target.Get());
-    // Only root may give a file away; for anyone else the copy stays their own.
-    [[maybe_unused]] const bool owned = error == 0 && ::fchown(target.Get(), st.st_uid, st.st_gid) == 0;
-    if (error == 0 && ::fchmod(target.Get(), st.st_mode & 07777) != 0 && !Unsupported(errno))
-        error = errno;
-    const struct timespec times[2] = {st.st_atim, st.st_mtim};
-    if (error == 0 && ::futimens(target.Get(), times) != 0 && !Unsupported(errno))
-        error = errno;
-    if (error == 0 && ::fsync(target.Get()) != 0)
-        error = errno;
-    if (error == 0 && ::close(target.Release()) != 0)
-        error = errno;
-    if (error != 0) {
-        target.Reset();
-        ::unlinkat(destFd, name.constData(), 0);
-    }
-    return error;
-}
 
 int MoveAcross(int folderFd, const QByteArray& name, int destFd, QByteArray* finalName)
 {
@@ -102,21 +26,34 @@ int MoveAcross(int folderFd, const QByteArray& name, int destFd, QByteArray* fin
     struct stat st
     {
     };
+    struct statx described
+    {
+    };
     if (::fstat(source.Get(), &st) != 0)
         return errno;
     if (!S_ISREG(st.st_mode))
         return EINVAL;
+    if (const int error = DescribeFile(source.Get(), "", described); error != 0)
+        return error;
+    const TFileStamp copied = StampOf(described);
     for (int attempt = 1; attempt <= MaxAttempts; ++attempt) {
         const QByteArray candidate = CandidateName(name, attempt);
-        const int error = CopyInto(source.Get(), st, destFd, candidate);
+        int error = CopyFileInto(source.Get(), st, destFd, candidate);
         if (error == EEXIST)
             continue;
         if (error != 0)
             return error;
-        if (::unlinkat(folderFd, name.constData(), 0) != 0) {
-            const int unlinkError = errno;
+        // The name must still hold the very file that was copied, unchanged: a new version saved
+        // over it meanwhile is not removed, and a file written while it was read may have been
+        // copied torn (the same file under the name has the descriptor's stamp, so one look serves).
+        error = DescribeFile(folderFd, name.constData(), described);
+        if (error == 0 && !IsStampedFile(described, copied))
+            error = ESTALE;
+        if (error == 0 && ::unlinkat(folderFd, name.constData(), 0) != 0)
+            error = errno;
+        if (error != 0) {
             ::unlinkat(destFd, candidate.constData(), 0);
-            return unlinkError;
+            return error;
         }
         if (finalName)
             *finalName = candidate;
@@ -209,11 +146,6 @@ int MoveFileAt(int folderFd, const QByteArray& name, int destFd, QByteArray* fin
         return SetLastError(error);
     }
     return SetLastError(EEXIST);
-}
-
-void SetCopyFaultForTest(std::function<int(uint64_t copied)> fault)
-{
-    CopyFault() = std::move(fault);
 }
 
 } // namespace plat

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "platform/FileCopy.h"
 #include "platform/UniqueFd.h"
 
 #include <QByteArray>
 
 #include <cstdint>
-#include <functional>
 
 // Deleting, renaming and moving one file, always relative to a folder handle the caller opened
 // and checked, so that a folder swapped for a link after the check cannot redirect the call.
@@ -39,13 +39,9 @@ int RenameNoReplace(int fromFd, const QByteArray& from, int toFd, const QByteArr
 // Moves the regular file `name` of the folder open as `folderFd` into the folder open as `destFd`,
 // never replacing a file there: a taken name becomes "name (2).ext", "name (3).ext", ... and
 // `finalName` (when given) receives the name used. Moving a file into the folder it is in fails
-// with EEXIST. Across file systems the file is copied (mode, owner where allowed, access and
-// modification times), synced and closed, and only then removed from its folder; if any step
-// fails, the copy is removed and the source stays.
+// with EEXIST. Across file systems the file is copied as CopyFileInto keeps it, and only then
+// removed from its folder, if the name still holds that very file, unchanged since the copy began
+// (else ESTALE); if any step fails, the copy is removed and the source stays.
 int MoveFileAt(int folderFd, const QByteArray& name, int destFd, QByteArray* finalName = nullptr);
-
-// Test seam: called after each chunk of a copy across file systems with the bytes copied so far;
-// a non-zero result fails the copy with that errno. An empty function removes the hook.
-void SetCopyFaultForTest(std::function<int(uint64_t copied)> fault);
 
 } // namespace plat

@@ -278,6 +278,7 @@ bool TFolderScan::ScanFolder(QString& Path, const plat::TWildcard& Mask, const p
             record.Device = uint32_t(entry.Id.Dev);
             record.Inode = entry.Id.Ino;
             record.ModifiedNs = entry.ModifiedNs;
+            record.ChangeMix = entry.ChangeMix;
             record.Name = NamePool.Add(entry.Name);
             record.PathIndex = PathCount;
             AppendFile(record);

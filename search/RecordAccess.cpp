@@ -72,7 +72,7 @@ void ThrowOutOfDescriptors()
 
 plat::TFileStamp RecordStamp(const TFileInfoType& record)
 {
-    return {record.Device, record.Inode, record.Size, record.ModifiedNs};
+    return {record.Device, record.Inode, record.Size, record.ModifiedNs, record.ChangeMix};
 }
 
 int OpenRecordFolder(const TFileInfoType& record, plat::TUniqueFd& folder)
@@ -93,19 +93,14 @@ QByteArray RecordNameBytes(const TFileInfoType& record)
 
 int CheckRecordFile(int folderFd, const TFileInfoType& record)
 {
-    struct stat st
+    struct statx st
     {
     };
-    if (::fstatat(folderFd, RecordNameBytes(record).constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
-        return errno;
-    if (S_ISDIR(st.st_mode))
+    if (const int error = plat::DescribeFile(folderFd, RecordNameBytes(record).constData(), st); error != 0)
+        return error;
+    if (S_ISDIR(st.stx_mode))
         return ENOENT;
-    const plat::TFileStamp expected = RecordStamp(record);
-    if (!S_ISREG(st.st_mode) || uint64_t(st.st_dev) != expected.Dev || uint64_t(st.st_ino) != expected.Ino ||
-        uint64_t(st.st_size) != expected.Size ||
-        plat::ModifiedNanoseconds(st.st_mtim.tv_sec, st.st_mtim.tv_nsec) != expected.ModifiedNs)
-        return ESTALE;
-    return 0;
+    return plat::IsStampedFile(st, RecordStamp(record)) ? 0 : ESTALE;
 }
 
 int TRecordFolders::Root(const QString& root, int& error)

@@ -27,13 +27,14 @@ int OpenRecordFolder(const TFileInfoType& record, plat::TUniqueFd& folder);
 QByteArray RecordNameBytes(const TFileInfoType& record);
 
 // Checks the entry named by the record inside `folderFd` (not following a link). Returns
-//   0       a regular file with the record's device, inode, size and modification time;
+//   0       a regular file with the record's stamp (see RecordStamp);
 //   ENOENT  nothing is there (or a folder, which is no file);
 //   ESTALE  something else is there: a link, a device, another file, or the same file changed;
 //   another errno when the system refused.
 int CheckRecordFile(int folderFd, const TFileInfoType& record);
 
-// The stamp a file must carry to be the one the record names.
+// The stamp a file must carry to be the one the record names: device, inode, size, modification
+// time, change and birth time (plat::IsStampedFile tells whether a file carries it).
 plat::TFileStamp RecordStamp(const TFileInfoType& record);
 
 // Ends a comparison that cannot open even one file because the process has no descriptor left:

@@ -15,8 +15,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
+#include <filesystem>
 #include <linux/btrfs.h>
 #include <linux/fs.h>
 #include <optional>
@@ -24,6 +27,7 @@
 #include <sys/fsuid.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 #include <utility>
 
@@ -66,6 +70,21 @@ bool CreateSubvolume(const QString& parent, const char* name)
     btrfs_ioctl_vol_args args{};
     std::strncpy(args.name, name, sizeof args.name - 1);
     return fd && ::ioctl(fd.Get(), BTRFS_IOC_SUBVOL_CREATE, &args) == 0;
+}
+
+// Waits until the clock that stamps file changes (coarse: one tick, a few milliseconds) has passed
+// the change time of `path`, so that a change from now on gets another change time on any kernel.
+void WaitPastChangeTime(const QString& path)
+{
+    struct stat st
+    {
+    };
+    ASSERT_EQ(::stat(path.toUtf8().constData(), &st), 0);
+    timespec now{};
+    do {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        ::clock_gettime(CLOCK_REALTIME_COARSE, &now);
+    } while (std::pair(now.tv_sec, now.tv_nsec) <= std::pair(st.st_ctim.tv_sec, st.st_ctim.tv_nsec));
 }
 
 // Runs the commands over the records of a real search, playing the window: the dialogs and boxes
@@ -235,15 +254,19 @@ TEST_F(FileActionsTest, DeleteAsksThenTrashesOrDeletesEachMarkedFileAndSumsUp)
 
 TEST_F(FileActionsTest, MoveNeverOverwritesAndNoCommandTouchesAChangedFile)
 {
-    for (const char* folder : {"m1", "m2", "p", "q", "r", "s"})
+    for (const char* folder : {"m1", "m2", "p", "q", "r", "s", "t"})
         tree.File(folder + QStringLiteral("/4.txt"), "four");
     tree.File("dest/4.txt", "other");
-    ASSERT_EQ(SearchForResults(settings), 6);
+    ASSERT_EQ(SearchForResults(settings), 7);
 
     // Files that are no longer those the search saw are refused with error 116, by both commands.
-    Mark({"p", "q", "r"});
+    Mark({"p", "q", "r", "t"});
     tree.File("p/4.txt", "FOUR"); // same size, other bytes, another time
     tree.SetModified("p/4.txt", 1'000'000'000);
+    WaitPastChangeTime(tree.Path("t/4.txt")); // same size, other bytes, the time put back (touch -r)
+    const auto modified = std::filesystem::last_write_time(tree.Path("t/4.txt").toStdString());
+    tree.File("t/4.txt", "Four");
+    std::filesystem::last_write_time(tree.Path("t/4.txt").toStdString(), modified);
     QDir().rename(tree.Path("q"), tree.Path("q-real")); // the folder swapped for a link
     tree.Symlink("q", tree.Path("q-real"));
     QFile::remove(tree.Path("r/4.txt")); // the file swapped for a link
@@ -254,17 +277,18 @@ TEST_F(FileActionsTest, MoveNeverOverwritesAndNoCommandTouchesAChangedFile)
     MoveSelected(*this);
     const QString deleteError = "error+abort: Cannot delete file \"4.txt\"\n\rError code: 116";
     const QString moveError = "error+abort: Cannot move file \"4.txt\"\n\rError code: 116";
-    EXPECT_EQ(Take(), QStringList({"delete form", deleteError, deleteError, deleteError,
-                                   "info: 0 of 3 files was deleted.", "repaint", "stats", "move form",
-                                   moveError, moveError, moveError,
-                                   "info: 0 of 3 files moved to specified folder.", "repaint", "stats"}));
+    EXPECT_EQ(Take(), QStringList({"delete form", deleteError, deleteError, deleteError, deleteError,
+                                   "info: 0 of 4 files was deleted.", "repaint", "stats", "move form",
+                                   moveError, moveError, moveError, moveError,
+                                   "info: 0 of 4 files moved to specified folder.", "repaint", "stats"}));
     EXPECT_EQ(Content(tree.Path("p/4.txt")), "FOUR");
+    EXPECT_EQ(Content(tree.Path("t/4.txt")), "Four");
     EXPECT_EQ(Content(tree.Path("q-real/4.txt")), "four");
     EXPECT_EQ(QFileInfo(tree.Path("r/4.txt")).symLinkTarget(), tree.Path("s/4.txt"));
     EXPECT_EQ(Content(tree.Path("s/4.txt")), "four");
 
     // A taken name gets a free one; a moved record keeps its old folder.
-    Mark({"p", "q", "r"}, 0);
+    Mark({"p", "q", "r", "t"}, 0);
     Mark({"m1", "m2"});
     MoveSelected(*this);
     EXPECT_EQ(Take(), QStringList({"move form", "info: 2 of 2 files moved to specified folder.", "repaint",
@@ -284,7 +308,7 @@ TEST_F(FileActionsTest, MoveNeverOverwritesAndNoCommandTouchesAChangedFile)
         EXPECT_EQ(Take(), QStringList({"move form", "error: Directory \"" + missing + "\" is not exist."}));
     }
     EXPECT_EQ(Content(tree.Path("s/4.txt")), "four");
-    EXPECT_EQ(Marks(), "m1x m2x p q r s*");
+    EXPECT_EQ(Marks(), "m1x m2x p q r s* t");
 }
 
 TEST_F(FileActionsTest, MenuStateAndDeleteThisFile)
@@ -333,16 +357,16 @@ TEST_F(FileActionsTest, FilesOutOfReachOrWithoutATrashStayAndAreReported)
         tree.File(folder + QStringLiteral("/7.txt"), "seven");
     const QByteArray fixedFile = tree.Path("fixed/7.txt").toUtf8();
     ::chmod(fixedFile.constData(), 0444);
-    ASSERT_EQ(SearchForResults(settings), 4);
-
-    // Another user may reach the tree and write into "dest", but can no longer reach "locked" and
-    // may not change "fixed", whose read-only file is theirs.
-    tree.Folder("dest");
-    for (const auto& [folder, mode] : {std::pair("", 0755), {"dest", 0777}, {"locked", 0}, {"fixed", 0555}})
-        ::chmod(tree.Path(folder).toUtf8().constData(), mode);
     if (::geteuid() == 0) {
         ASSERT_EQ(::chown(fixedFile.constData(), 65534, 65534), 0);
     }
+    ASSERT_EQ(SearchForResults(settings), 4);
+
+    // Another user, owner of the read-only file in "fixed", may reach the tree and write into
+    // "dest", but can no longer reach "locked" and may not change "fixed".
+    tree.Folder("dest");
+    for (const auto& [folder, mode] : {std::pair("", 0755), {"dest", 0777}, {"locked", 0}, {"fixed", 0555}})
+        ::chmod(tree.Path(folder).toUtf8().constData(), mode);
     Mark({"locked", "fixed"});
     DeleteChoice = 2;
     MoveTo = tree.Path("dest");

@@ -7,14 +7,21 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QtEndian>
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cerrno>
+#include <linux/posix_acl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
+
+const char AclName[] = "system.posix_acl_access";
 
 plat::TUniqueFd Folder(const QString& path)
 {
@@ -34,6 +41,25 @@ struct stat Stat(const QString& path)
     struct stat st = {};
     EXPECT_EQ(::lstat(path.toUtf8().constData(), &st), 0) << path.toStdString();
     return st;
+}
+
+QByteArray Attribute(const QString& path, const char* name)
+{
+    QByteArray value(4096, 0);
+    const ssize_t size = ::getxattr(path.toUtf8().constData(), name, value.data(), size_t(value.size()));
+    return size < 0 ? QByteArray("<none>") : value.left(size);
+}
+
+// An access ACL as the kernel keeps it: version 2, then (tag, permissions, id) for each entry.
+QByteArray Acl(std::initializer_list<std::array<uint32_t, 3>> entries)
+{
+    QByteArray acl("\2\0\0\0", 4);
+    for (const auto& [tag, permissions, id] : entries) {
+        const uint16_t head[2] = {qToLittleEndian(uint16_t(tag)), qToLittleEndian(uint16_t(permissions))};
+        const uint32_t who = qToLittleEndian(id);
+        acl.append(reinterpret_cast<const char*>(head), 4).append(reinterpret_cast<const char*>(&who), 4);
+    }
+    return acl;
 }
 
 } // namespace
@@ -92,6 +118,49 @@ TEST(FileOps, AnotherFileSystemGetsWholeCopiesOrNoneAndATrashOfItsOwn)
     plat::SetCopyFaultForTest({});
     EXPECT_EQ(Content(tree.Path("keep.bin")), bytes);
     EXPECT_EQ(QDir(other.path()).entryList(QDir::Files), QStringList({"big (2).bin", "big.bin"}));
+    // A new version saved over the file while it is copied stays, and the copy goes.
+    const QByteArray newer = TTempTree::Pattern(700'000, 8);
+    bool saved = false;
+    plat::SetCopyFaultForTest([&](uint64_t) {
+        if (!std::exchange(saved, true)) // an editor's save: a new file renamed over the old one
+            ::rename(tree.File("newer.bin", newer).toUtf8(), tree.Path("keep.bin").toUtf8());
+        return 0;
+    });
+    EXPECT_EQ(plat::MoveFileAt(from.Get(), "keep.bin", to.Get()), ESTALE);
+    plat::SetCopyFaultForTest({});
+    EXPECT_EQ(Content(tree.Path("keep.bin")), newer);
+    EXPECT_EQ(QDir(other.path()).entryList(QDir::Files), QStringList({"big (2).bin", "big.bin"}));
+
+    // Kept as it was: holes, extended attributes, and the ACL, without which the group bits (the
+    // ACL's mask, rw) would let the whole group write.
+    const QString sparse = tree.File("sparse.bin", {});
+    ASSERT_EQ(::truncate(sparse.toUtf8().constData(), 3 << 20), 0);
+    QFile part(sparse);
+    ASSERT_TRUE(part.open(QIODevice::ReadWrite) && part.seek(1 << 20) &&
+                part.write(bytes.left(4096)) == 4096);
+    part.close();
+    const QByteArray acl = Acl({{ACL_USER_OBJ, 6, ~0u},
+                                {ACL_USER, 6, 65534},
+                                {ACL_GROUP_OBJ, 4, ~0u},
+                                {ACL_MASK, 6, ~0u},
+                                {ACL_OTHER, 0, ~0u}});
+    for (const auto& [name, value] :
+         {std::pair("user.origin", QByteArray("camera 2")), std::pair(AclName, acl)})
+        ASSERT_EQ(::setxattr(sparse.toUtf8().constData(), name, value.constData(), size_t(value.size()), 0),
+                  0);
+    ASSERT_EQ(Stat(sparse).st_mode & 07777, 0660u);
+    const bool userAttributes = ::setxattr(other.path().toUtf8().constData(), "user.probe", "", 0, 0) == 0;
+    ASSERT_EQ(plat::MoveFileAt(from.Get(), "sparse.bin", to.Get()), 0);
+    const QString kept = other.filePath("sparse.bin");
+    EXPECT_EQ(Content(kept), QByteArray(1 << 20, 0) + bytes.left(4096) + QByteArray((2 << 20) - 4096, 0));
+    EXPECT_LE(Stat(kept).st_blocks, 128) << "holes written out";
+    EXPECT_EQ(Attribute(kept, "user.origin"), userAttributes ? "camera 2" : "<none>");
+    EXPECT_EQ(Attribute(kept, AclName), acl);
+    EXPECT_EQ(Stat(kept).st_mode & 07777, 0660u);
+    // Where the ACL cannot go, the group gets what its own entry and the mask allow, no more.
+    EXPECT_EQ(plat::ModeWithoutAcl(acl, 0660), 0640u);
+    EXPECT_EQ(plat::ModeWithoutAcl(Acl({{ACL_GROUP_OBJ, 7, ~0u}, {ACL_MASK, 5, ~0u}}), 0775), 0755u);
+    EXPECT_EQ(plat::ModeWithoutAcl("not an ACL", 0775), 0705u);
 
     // A name of its own, so that a trash shared with other programs is left as it was.
     const QString ownTrash = QStringLiteral("/dev/shm/.Trash-%1/").arg(::getuid());
