@@ -14,11 +14,28 @@ void Print(std::FILE* stream, const QByteArray& text)
 
 constexpr char HelpText[] =
     "Usage: pairwick [FOLDER]...\n"
+    "  or:  pairwick --find [OPTION]... FOLDER...\n"
     "Find duplicate files and remove the copies you do not need.\n"
     "Each FOLDER is added to the search list; the search starts when you press Start.\n"
     "\n"
     "  -h, --help     show this help and exit\n"
-    "      --version  show the version and exit\n";
+    "      --version  show the version and exit\n"
+    "\n"
+    "With --find the FOLDERs are searched at once, without a window, and the groups of\n"
+    "duplicate files are printed on standard output. Its options mirror the window's:\n"
+    "      --mask MASK           take only files whose names match MASK (default *.*)\n"
+    "      --min-size N[B|KB|MB] take only files of at least N bytes (KB: 1024, MB: 1048576)\n"
+    "      --include-empty       take empty files too\n"
+    "      --no-protect-folders  search system folders (/usr, /opt, /etc, /var, ...) too\n"
+    "      --no-protect-files    take *.sys, *.ocx, *.drv and *.dll files too\n"
+    "      --reference FOLDER    search FOLDER too, as a reference folder: a group that lies\n"
+    "                            wholly inside reference folders is not listed\n"
+    "      --format FORMAT       text (default): one path a line, the original first, an\n"
+    "                            empty line after each group; csv or json: as the export\n"
+    "A progress line is shown on standard error when it is a terminal. Ctrl+C stops the\n"
+    "search and prints what was found so far.\n"
+    "Exit status: 0 when the search finished, 130 when it was stopped, 2 on a usage error\n"
+    "or when no folder could be searched.\n";
 
 constexpr char VersionText[] = "pairwick " PW_VERSION "\n";
 
@@ -37,6 +54,7 @@ TCommandLine ParseCommandLine(const QList<QByteArray>& arguments)
     TCommandLine commandLine;
     bool help = false;
     bool version = false;
+    bool find = false;
     bool optionsEnded = false;
     for (const QByteArray& argument : arguments) {
         // "-" alone is no option: like any other name, it is a folder or nothing.
@@ -48,6 +66,8 @@ TCommandLine ParseCommandLine(const QList<QByteArray>& arguments)
             help = true;
         } else if (argument == "--version") {
             version = true;
+        } else if (argument == "--find") {
+            find = true;
         } else if (commandLine.BadOption.isNull()) {
             commandLine.BadOption = argument;
         }
@@ -56,6 +76,8 @@ TCommandLine ParseCommandLine(const QList<QByteArray>& arguments)
         commandLine.Request = TCommandLine::TRequest::Help;
     else if (version)
         commandLine.Request = TCommandLine::TRequest::Version;
+    else if (find)
+        commandLine.Request = TCommandLine::TRequest::Find;
     else if (!commandLine.BadOption.isNull())
         commandLine.Request = TCommandLine::TRequest::BadOption;
     return commandLine;
@@ -75,20 +97,28 @@ int AnswerCommandLine(const TCommandLine& commandLine, std::FILE* out, std::FILE
                           "'\nTry 'pairwick --help' for more information.\n");
         return 2;
     case TCommandLine::TRequest::Run:
+    case TCommandLine::TRequest::Find:
         break;
     }
     return 0;
 }
 
+QString CommandLineFolder(const QByteArray& path, QByteArray& problem)
+{
+    const QString folder = plat::RealFolderPath(path);
+    if (folder.isEmpty())
+        problem = QString::fromUtf8(path).toUtf8() != path ? "name is not valid UTF-8" : "not a folder";
+    return folder;
+}
+
 void AddCommandLineFolders(TMainForm& window, const QList<QByteArray>& paths, std::FILE* errors)
 {
     for (const QByteArray& path : paths) {
-        const QString folder = plat::RealFolderPath(path);
+        QByteArray problem;
+        const QString folder = CommandLineFolder(path, problem);
         if (!folder.isEmpty())
             window.AddSearchFolder(folder);
-        else if (QString::fromUtf8(path).toUtf8() != path)
-            Print(errors, "pairwick: " + path + ": name is not valid UTF-8, ignored\n");
         else
-            Print(errors, "pairwick: " + path + ": not a folder, ignored\n");
+            Print(errors, "pairwick: " + path + ": " + problem + ", ignored\n");
     }
 }

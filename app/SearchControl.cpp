@@ -19,6 +19,7 @@ void TMainForm::SearchStart()
     TListWork work(*this);
     const QScopedValueRollback searching(m_searching, true);
     const TSearchSettings settings = ReadSearchSettings();
+    m_searchedSettings = settings;
     MinFileSize = ComputeMinFileSize(settings);
     // However the search ends, it ends in the idle state.
     const auto end = qScopeGuard([this] { EndSearch(); });

@@ -3,6 +3,7 @@
 #include "app/CommandLine.h"
 #include "app/DesktopIdentity.h"
 #include "app/EventPump.h"
+#include "app/FindCommand.h"
 #include "app/MessageBoxes.h"
 #include "app/VarneMain.h"
 #include "platform/FolderHandles.h"
@@ -15,10 +16,14 @@
 
 int main(int argc, char** argv)
 {
-    // Help and the version are answered before the window system is reached: they need no display.
-    if (const TCommandLine early = ParseCommandLine(CommandLineArguments(argc, argv));
+    // Help, the version and a search for scripts are answered before the window system is reached:
+    // they need no display.
+    const QList<QByteArray> arguments = CommandLineArguments(argc, argv);
+    if (const TCommandLine early = ParseCommandLine(arguments);
         early.Request == TCommandLine::TRequest::Help || early.Request == TCommandLine::TRequest::Version)
         return AnswerCommandLine(early, stdout, stderr);
+    else if (early.Request == TCommandLine::TRequest::Find)
+        return RunFindCommand(arguments, stdout, stderr);
 
     QApplication app(argc, argv);
     SetDesktopIdentity();

@@ -26,6 +26,7 @@
 #include <QMenu>
 #include <QScopeGuard>
 #include <QScreen>
+#include <QShortcut>
 #include <QStyledItemDelegate>
 #include <QTimer>
 
@@ -67,6 +68,7 @@ TMainForm::TMainForm(QWidget* parent)
 {
     setupUi(this);
     BuildLayout();
+    BuildExportCommand();
     RunHandler([this] { FormCreate(); });
     ConnectHandlers();
 }
@@ -219,6 +221,8 @@ void TMainForm::ConnectHandlers()
             Guarded(&TMainForm::LeaveonlyoldestversionineachDupGroup1Click));
     connect(LeaveonlynewestversionineachDupGroup1, &QAction::triggered, this,
             Guarded(&TMainForm::LeaveonlynewestversionineachDupGroup1Click));
+    connect(ExportResults1, &QAction::triggered, this, Guarded(&TMainForm::ExportResults1Click));
+    connect(ExportShortcut, &QShortcut::activated, this, Guarded(&TMainForm::ExportResults1Click));
     connect(TreeView1, &QTreeWidget::itemExpanded, this, Guarded(&TMainForm::TreeView1Expanding));
     connect(AddDirButton, &QAbstractButton::clicked, this, Guarded(&TMainForm::AddDirButtonClick));
     connect(RemoveDirButton, &QAbstractButton::clicked, this, Guarded(&TMainForm::RemoveDirButtonClick));
@@ -468,6 +472,7 @@ void TMainForm::PopupMenu1Popup()
                                 LeaveonlyoldestversionineachDupGroup1, LeaveonlynewestversionineachDupGroup1})
         rowCommand->setEnabled(state.RowCommands);
     Deletethisfile1->setEnabled(state.DeleteThisFile);
+    ExportResults1->setEnabled(AdvListView1->RowCount() > 0);
 }
 
 void TMainForm::FileProperties1Click()

@@ -22,6 +22,7 @@ class QCloseEvent;
 class QKeyEvent;
 class QLabel;
 class QMenu;
+class QShortcut;
 class QTimer;
 class QTreeWidgetItem;
 class TAsyncTimer;
@@ -84,6 +85,7 @@ public:
     void SelectAllinFolder1Click();
     void LeaveonlyoldestversionineachDupGroup1Click();
     void LeaveonlynewestversionineachDupGroup1Click();
+    void ExportResults1Click();
     void TreeView1Expanding(QTreeWidgetItem* node);
     void AddDirButtonClick();
     void RemoveDirButtonClick();
@@ -101,6 +103,8 @@ protected:
 private:
     // What the .ui file cannot hold: images, glyphs, colours, the status panels, the timer.
     void BuildLayout();
+    // "Export results..." at the end of the list's menu, and Ctrl+S on the list.
+    void BuildExportCommand();
     void ConnectHandlers();
     // Slots that run `handler` in the handler guard, taking exactly the handler's arguments.
     // GuardedInPaint is for handlers that run while the result list paints: their errors are shown
@@ -152,9 +156,10 @@ private:
     void ShowFiguresSoon();
     void ShowPendingFigures();
     TPendingFigures m_pendingFigures;
-    QTimer* m_figuresTimer = nullptr; // owned through the QObject tree; fires ShowPendingFigures
-    bool m_searching = false;         // SearchStart is on the call stack
-    bool m_closeRequested = false;    // the lists go once the handlers using them have unwound
+    QTimer* m_figuresTimer = nullptr;   // owned through the QObject tree; fires ShowPendingFigures
+    bool m_searching = false;           // SearchStart is on the call stack
+    bool m_closeRequested = false;      // the lists go once the handlers using them have unwound
+    TSearchSettings m_searchedSettings; // what the search that left the results ran with
 
     // Result list and marking.
 
@@ -199,8 +204,10 @@ private:
     };
     TFileActionWindow m_fileActionWindow{*this};
 
-    TAsyncTimer* AsyncTimer = nullptr; // owned; deleted before anything else in the destructor
-    QMenu* PopupMenu1 = nullptr;       // owned through the QObject tree
+    TAsyncTimer* AsyncTimer = nullptr;   // owned; deleted before anything else in the destructor
+    QMenu* PopupMenu1 = nullptr;         // owned through the QObject tree
+    QAction* ExportResults1 = nullptr;   // owned through the QObject tree
+    QShortcut* ExportShortcut = nullptr; // owned by AdvListView1
     QList<QPixmap> ImageList1;
     QList<QPixmap> CheckboxImageList;
     QList<QPixmap> SortImageList;

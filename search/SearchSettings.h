@@ -7,6 +7,7 @@
 struct TSearchSettings
 {
     QStringList Folders;                  // the search list, in list order
+    QStringList ReferenceFolders;         // entries of Folders whose files are never marked, moved or deleted
     QString Mask = QStringLiteral("*.*"); // one wildcard pattern for every file name
     bool ExcludeZero = true;              // "Skip Zero-Size Files"
     bool ProtectSysFolders = true;        // "Protect System Folders"

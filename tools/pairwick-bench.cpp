@@ -9,16 +9,13 @@
 // Stop click or a close of the window ends the search.
 
 #include "app/EventPump.h"
+#include "app/FindCommand.h"
 #include "app/MessageBoxes.h"
 #include "app/VarneMain.h"
 #include "core/FileLists.h"
 #include "platform/FileAccess.h"
 #include "platform/FolderHandles.h"
-#include "platform/LocaleText.h"
 #include "platform/Pump.h"
-#include "platform/SystemFolders.h"
-#include "search/FolderScan.h"
-#include "search/SearchRun.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -33,6 +30,7 @@
 #include <chrono>
 #include <cstdio>
 #include <optional>
+#include <stdexcept>
 #include <thread>
 
 namespace {
@@ -50,25 +48,9 @@ struct TOptions
 int Usage()
 {
     std::fprintf(stderr, "usage: pairwick-bench [--window [--stop-after MS | --close-after MS]] [--mask M] "
-                         "[--min-size N{B,KB,MB}] "
+                         "[--min-size N[B|KB|MB]] "
                          "[--no-skip-zero] [--no-protect] FOLDER...\n");
     return 2;
-}
-
-bool ParseMinSize(const QString& text, TSearchSettings& settings)
-{
-    static const QStringList units = {QStringLiteral("B"), QStringLiteral("KB"), QStringLiteral("MB")};
-    for (int unit = int(units.size()) - 1; unit >= 0; --unit) {
-        if (!text.endsWith(units[unit], Qt::CaseInsensitive))
-            continue;
-        QString number = text.left(text.size() - units[unit].size());
-        number.replace(QLatin1Char('.'), plat::DecimalSeparator(LocaleFormat));
-        settings.MinSizeChecked = true;
-        settings.MinSizeText = number;
-        settings.MinSizeUnitIndex = unit;
-        return !number.isEmpty();
-    }
-    return false;
 }
 
 std::optional<TOptions> ParseArguments(const QStringList& args)
@@ -87,7 +69,7 @@ std::optional<TOptions> ParseArguments(const QStringList& args)
         else if (arg == QLatin1String("--mask") && hasValue)
             settings.Mask = args[++i];
         else if (arg == QLatin1String("--min-size") && hasValue) {
-            if (!ParseMinSize(args[++i], settings))
+            if (!ParseMinSize(args[++i].toUtf8(), settings))
                 return std::nullopt;
         } else if (arg == QLatin1String("--no-skip-zero"))
             settings.ExcludeZero = false;
@@ -103,18 +85,11 @@ std::optional<TOptions> ParseArguments(const QStringList& args)
     return options;
 }
 
-void PrintGroups()
+// The groups as `pairwick --find` prints them.
+void PrintGroups(const TSearchSettings& settings)
 {
-    QByteArray out;
-    for (int32_t r = 0; r <= ResultCount; ++r) {
-        if (r > 0 && ResultList[r].Group != ResultList[r - 1].Group)
-            out += '\n';
-        out += FullPath(ResultList[r]).toUtf8();
-        out += '\n';
-    }
-    if (ResultCount >= 0)
-        out += '\n';
-    std::fwrite(out.constData(), 1, size_t(out.size()), stdout);
+    if (const QString error = PrintResults(stdout, TExportFormat::Text, settings); !error.isEmpty())
+        throw std::runtime_error("cannot write the groups: " + error.toStdString());
 }
 
 double Milliseconds(TClock::duration duration)
@@ -124,18 +99,12 @@ double Milliseconds(TClock::duration duration)
 
 int RunEngine(const TOptions& options)
 {
-    ResetSearchGlobals();
-    WindowsFolderPrefix = plat::WindowsFolder();
-    ProgramFilesPrefix = plat::ProgramFilesFolder();
-    MinFileSize = ComputeMinFileSize(options.Settings);
-    StopFlag = 0;
     TNoDisplay display;
     const auto start = TClock::now();
-    if (const std::exception_ptr error = RunSearchLists(options.Settings, display))
+    if (const std::exception_ptr error = RunSearchWithoutWindow(options.Settings, display))
         std::rethrow_exception(error);
     const double searchMs = Milliseconds(TClock::now() - start);
-    StopFlag = 1;
-    PrintGroups();
+    PrintGroups(options.Settings);
     const int32_t groups = ResultCount >= 0 ? ResultList[ResultCount].Group : 0;
     std::fprintf(stderr, "files %s, groups %d, duplicates %d, bytes read %llu, search %.0f ms\n",
                  qPrintable(QString::number(FileCount + 1)), groups, ResultCount + 1 - groups,
@@ -208,7 +177,7 @@ int RunWindow(const TOptions& options)
     plat::SetPumpHook({});
     SetMessageBoxHook({});
 
-    PrintGroups();
+    PrintGroups(options.Settings);
     const int32_t groups = ResultCount >= 0 ? ResultList[ResultCount].Group : 0;
     std::fprintf(stderr,
                  "files %s, groups %d, duplicates %d, bytes read %llu, search %.0f ms (window), "

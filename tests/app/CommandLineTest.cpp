@@ -50,6 +50,9 @@ TEST(CommandLine, OptionsCountAnywhereBeforeTheEndMarkAndFoldersKeepTheirOrderAn
         {{"--help", "--bogus", "--version"}, Help, {}, "--bogus"},
         {{"-x", "--version"}, Version, {}, "-x"},
         {{"--help=1", "--versions", "-hv"}, BadOption, {}, "--help=1"},
+        {{"/a", "--find", "--mask", "x"}, Find, {"/a", "x"}, "--mask"},
+        {{"--find", "--version"}, Version, {}, {}},
+        {{"--", "--find"}, Run, {"--find"}, {}},
     };
     for (const auto& [arguments, request, folders, badOption] : cases) {
         const TCommandLine parsed = ParseCommandLine(arguments);

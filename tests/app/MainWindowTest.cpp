@@ -190,7 +190,7 @@ TEST_F(MainWindow, PopupMenuHoldsItsItemsInOrderWithTheSeparator)
     const QMenu* menu = Find<QMenu>("PopupMenu1");
     EXPECT_EQ(Find<TReportListView>("AdvListView1")->PopupMenu(), menu);
     const QList<QAction*> items = menu->actions();
-    ASSERT_EQ(items.size(), 7);
+    ASSERT_EQ(items.size(), 9);
     const std::pair<const char*, int> expected[] = {
         {"File properties", ImgDocument},
         {"Open folder containing the file", ImgOpenFolder},
@@ -211,6 +211,10 @@ TEST_F(MainWindow, PopupMenuHoldsItsItemsInOrderWithTheSeparator)
                   ImageList1().at(image).toImage().convertToFormat(QImage::Format_ARGB32));
     }
     EXPECT_EQ(items[3]->objectName(), QStringLiteral("N1231"));
+    // Then, set apart, the export of the results.
+    EXPECT_TRUE(items[7]->isSeparator());
+    EXPECT_EQ(items[8]->text(), QStringLiteral("Export results..."));
+    EXPECT_EQ(items[8]->shortcut(), QKeySequence(QStringLiteral("Ctrl+S")));
 }
 
 TEST_F(MainWindow, OnlyTheResultStripGivesWayAtTheMinimumSize)

@@ -1,5 +1,6 @@
 #include "app/VarneMain.h"
 
+#include "app/ExportCommand.h"
 #include "core/FileLists.h"
 #include "search/SearchRun.h"
 #include "tests/support/FakeDrives.h"
@@ -7,9 +8,11 @@
 #include "ui/ReportListView.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QCheckBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QProcess>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -146,9 +149,62 @@ TEST_F(SearchRun, FinishedSearchShowsGroupsFiguresAndSummaryThenAnEmptyListDrops
     EXPECT_TRUE(List()->showSortGlyph());
     ExpectIdle();
 
+    // Exported through the list (CSV by Ctrl+S, JSON by the filter chosen in the menu's dialog)
+    // byte for byte as `pairwick --find` prints the tree with no display, whose text lists the
+    // window's groups; a folder that is not there gives an error box.
+    QStringList exported;
+    const TSaveDialogFunction dialog =
+        SetSaveDialogFunction([&](QWidget*, const QString&, const QString&, const QString&, QString* filter) {
+            if (!exported.isEmpty())
+                *filter = QStringLiteral("JSON (*.json)");
+            exported << m_drives.m_files.Path(QStringLiteral("export-%1").arg(exported.size()));
+            return exported.size() < 3 ? exported.back() : m_drives.Gone + QStringLiteral("x.csv");
+        });
+    m_window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(m_window.get()));
+    List()->setFocus();
+    QTest::keyClick(List(), Qt::Key_S, Qt::ControlModifier);
+    m_window->PopupMenu1Popup();
+    EXPECT_TRUE(Find<QAction>("ExportResults1")->isEnabled());
+    Find<QAction>("ExportResults1")->trigger();
+    Find<QAction>("ExportResults1")->trigger();
+    ASSERT_EQ(exported.size(), 3);
+    ASSERT_EQ(Boxes.size(), 2u);
+    EXPECT_EQ(Boxes[1].Text,
+              "Cannot export the results to \"" + m_drives.Gone + "x.csv\".\nNo such file or directory");
+    QByteArray windowGroups;
+    for (int32_t i = 0; i <= ResultCount; ++i)
+        windowGroups += FullPath(ResultList[i]).toUtf8() +
+                        (i == ResultCount || ResultList[i + 1].Group != ResultList[i].Group ? "\n\n" : "\n");
+    QProcessEnvironment noDisplay = QProcessEnvironment::systemEnvironment();
+    noDisplay.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    noDisplay.remove(QStringLiteral("DISPLAY"));
+    noDisplay.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    const auto find = [&](const char* format) {
+        QProcess process;
+        process.setProcessEnvironment(noDisplay);
+        process.start(QStringLiteral(PW_PROGRAM), {"--find", "--format", format, Folder});
+        EXPECT_TRUE(process.waitForFinished() && process.exitCode() == 0) << format;
+        EXPECT_EQ(process.readAllStandardError(), QByteArray()) << format;
+        return process.readAllStandardOutput();
+    };
+    const auto read = [](const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    EXPECT_EQ(find("text"), windowGroups);
+    EXPECT_EQ(find("csv"), read(exported[0]));
+    EXPECT_EQ(find("json"), read(exported[1]));
+
     Boxes.clear();
     Find<QListWidget>("DirectoriesListBox")->clear();
     ClickStart();
+    // No rows: nothing to export.
+    m_window->PopupMenu1Popup();
+    EXPECT_FALSE(Find<QAction>("ExportResults1")->isEnabled());
+    QTest::keyClick(List(), Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(exported.size(), 3);
+    SetSaveDialogFunction(dialog);
     ASSERT_EQ(Boxes.size(), 1u);
     EXPECT_EQ(Boxes[0].Kind, TMessageKind::Error);
     EXPECT_EQ(Boxes[0].Text, QStringLiteral("Please, add one or more directories to search."));

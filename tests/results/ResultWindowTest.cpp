@@ -1,3 +1,4 @@
+#include "app/ExportCommand.h"
 #include "app/VarneMain.h"
 #include "results/ResultView.h"
 #include "tests/results/ResultFixture.h"
@@ -73,9 +74,20 @@ TEST_F(ResultWindow, SortsAndMarksThroughItsList)
     QTest::keyClick(list, Qt::Key_Space); // row 6, selected by the click
     EXPECT_EQ(Marks(), "0111110");
     {
-        const TPumpScript pump([&](int) { click(0, ColumnName); }); // ignored while the command runs
+        // Ignored while the command runs: a click, and an export that would read the lists.
+        int exportsAsked = 0;
+        const TSaveDialogFunction dialog = SetSaveDialogFunction([&](auto&&...) {
+            ++exportsAsked;
+            return QString();
+        });
+        const TPumpScript pump([&](int) {
+            click(0, ColumnName);
+            form.findChild<QAction*>("ExportResults1")->trigger();
+        });
         form.findChild<QAction*>("LeaveonlynewestversionineachDupGroup1")->trigger();
         EXPECT_EQ(pump.Count(), 3); // one time sort per group
+        EXPECT_EQ(exportsAsked, 0);
+        SetSaveDialogFunction(dialog);
     }
     EXPECT_EQ(Marks(), "0110110"); // the marks before are replaced
     form.findChild<QAction*>("LeaveonlyoldestversionineachDupGroup1")->trigger();

@@ -48,6 +48,7 @@ void MakeBenchResults(int32_t count)
         record.Name = NamePool.Add(random() % 4 == 0 ? QStringLiteral("Copy of ") + name : name);
         record.PathIndex = int32_t(random() % uint32_t(folders));
         record.Time = int32_t(0x30000000 + random() % 0x10000000);
+        record.ModifiedNs = (1'600'000'000 + int64_t(i) * 37) * 1'000'000'000 + i % 1000;
         record.Size = size;
         record.Group = group;
         record.Checked = random() % 3 == 0;

@@ -1,11 +1,12 @@
 // The result list over 500,000 results: column sorts, "Leave only oldest version", the selection
-// figure, and painting the real list view while it is paged and dragged through.
+// figure, painting the real list view while it is paged and dragged through, and the export.
 
 #include "BenchResults.h"
 
 #include "app/EventPump.h"
 #include "core/FileLists.h"
 #include "platform/Collation.h"
+#include "results/ResultExport.h"
 #include "results/ResultView.h"
 #include "results/ResultWindow.h"
 #include "results/Selection.h"
@@ -14,8 +15,10 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QScrollBar>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <random>
 
@@ -125,12 +128,27 @@ void BM_RowsAppearAfterTheSearch(benchmark::State& state)
     }
 }
 
+// "Export results..." to a file, whole: the bytes made, written and renamed into place.
+void BM_Export(benchmark::State& state)
+{
+    MakeBenchResults(500'000);
+    const auto format = TExportFormat(state.range(0));
+    const QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("results"));
+    for (auto _ : state)
+        if (const QString error = SaveResults(path, format, {}); !error.isEmpty())
+            state.SkipWithError(qPrintable(error));
+    state.SetLabel(std::array{"text", "CSV", "JSON"}[size_t(format)]);
+    state.counters["MB"] = double(QFileInfo(path).size()) / 1e6;
+}
+
 BENCHMARK(BM_ColumnSort)->DenseRange(0, 4)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LeaveOnlyOldest)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_UpdateSelectionStats)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PageDown)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DragScrollBar)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RowsAppearAfterTheSearch)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Export)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
