@@ -2,6 +2,7 @@
 
 #include "actions/ShellFileOp.h"
 #include "core/FileLists.h"
+#include "core/ReferenceFiles.h"
 #include "platform/DirListing.h"
 #include "platform/FileAccess.h"
 #include "platform/FileOps.h"
@@ -49,6 +50,9 @@ QString FailureText(const QString& verb, const TFileInfoType& record, int error)
 // or an errno.
 template <typename TAct> TResult ActOnRecordFile(TFileInfoType& record, TAct&& act)
 {
+    // A reference file is never touched, however it came to be chosen.
+    if (IsReferenceFile(record))
+        return {TOutcome::Failed, EPERM};
     plat::TUniqueFd folder;
     int error = OpenRecordFolder(record, folder);
     if (error == 0)
@@ -199,6 +203,7 @@ TPopupMenuState PopupMenuState(int selectedRow)
     if (ResultCount < 0 || !state.RowCommands)
         return state;
     const int32_t index = RecordOfRow(selectedRow);
-    state.DeleteThisFile = index >= 0 && ResultList[index].Removed == 0;
+    state.DeleteThisFile =
+        index >= 0 && ResultList[index].Removed == 0 && !IsReferenceFile(ResultList[index]);
     return state;
 }

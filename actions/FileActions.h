@@ -43,6 +43,6 @@ int32_t RecordOfRow(int row);
 struct TPopupMenuState
 {
     bool RowCommands = false;    // properties, open folder, and the three marking commands
-    bool DeleteThisFile = false; // only for a record that is still there
+    bool DeleteThisFile = false; // only for a record that is still there and no reference file
 };
 TPopupMenuState PopupMenuState(int selectedRow);

@@ -4,6 +4,8 @@
 #include "app/VarneMain.h"
 #include "platform/FolderProbe.h"
 
+#include <utility>
+
 namespace {
 
 void Print(std::FILE* stream, const QByteArray& text)
@@ -20,6 +22,9 @@ constexpr char HelpText[] =
     "\n"
     "  -h, --help     show this help and exit\n"
     "      --version  show the version and exit\n"
+    "      --reference FOLDER\n"
+    "                 add FOLDER as a reference folder, whose files are never marked,\n"
+    "                 moved or deleted; may be given more than once\n"
     "\n"
     "With --find the FOLDERs are searched at once, without a window, and the groups of\n"
     "duplicate files are printed on standard output. Its options mirror the window's:\n"
@@ -56,9 +61,16 @@ TCommandLine ParseCommandLine(const QList<QByteArray>& arguments)
     bool version = false;
     bool find = false;
     bool optionsEnded = false;
+    bool referenceNext = false;
+    const auto addReference = [&commandLine](const QByteArray& folder) {
+        commandLine.Folders.append(folder);
+        commandLine.ReferenceFolders.append(folder);
+    };
     for (const QByteArray& argument : arguments) {
-        // "-" alone is no option: like any other name, it is a folder or nothing.
-        if (optionsEnded || !argument.startsWith('-') || argument == "-") {
+        if (std::exchange(referenceNext, false)) {
+            addReference(argument);
+        } else if (optionsEnded || !argument.startsWith('-') || argument == "-") {
+            // "-" alone is no option: like any other name, it is a folder or nothing.
             commandLine.Folders.append(argument);
         } else if (argument == "--") {
             optionsEnded = true;
@@ -68,10 +80,16 @@ TCommandLine ParseCommandLine(const QList<QByteArray>& arguments)
             version = true;
         } else if (argument == "--find") {
             find = true;
+        } else if (argument == "--reference") {
+            referenceNext = true;
+        } else if (argument.startsWith("--reference=")) {
+            addReference(argument.mid(int(sizeof "--reference=") - 1));
         } else if (commandLine.BadOption.isNull()) {
             commandLine.BadOption = argument;
         }
     }
+    if (referenceNext && commandLine.BadOption.isNull())
+        commandLine.BadOption = "--reference";
     if (help)
         commandLine.Request = TCommandLine::TRequest::Help;
     else if (version)
@@ -93,8 +111,11 @@ int AnswerCommandLine(const TCommandLine& commandLine, std::FILE* out, std::FILE
         Print(out, VersionText);
         return 0;
     case TCommandLine::TRequest::BadOption:
-        Print(errors, "pairwick: unknown option '" + commandLine.BadOption +
-                          "'\nTry 'pairwick --help' for more information.\n");
+        Print(errors, "pairwick: " +
+                          (commandLine.BadOption == "--reference"
+                               ? QByteArray("option '--reference' needs a folder")
+                               : "unknown option '" + commandLine.BadOption + "'") +
+                          "\nTry 'pairwick --help' for more information.\n");
         return 2;
     case TCommandLine::TRequest::Run:
     case TCommandLine::TRequest::Find:
@@ -111,13 +132,14 @@ QString CommandLineFolder(const QByteArray& path, QByteArray& problem)
     return folder;
 }
 
-void AddCommandLineFolders(TMainForm& window, const QList<QByteArray>& paths, std::FILE* errors)
+void AddCommandLineFolders(TMainForm& window, const QList<QByteArray>& paths, std::FILE* errors,
+                           const QList<QByteArray>& referencePaths)
 {
     for (const QByteArray& path : paths) {
         QByteArray problem;
         const QString folder = CommandLineFolder(path, problem);
         if (!folder.isEmpty())
-            window.AddSearchFolder(folder);
+            window.AddSearchFolder(folder, referencePaths.contains(path));
         else
             Print(errors, "pairwick: " + path + ": " + problem + ", ignored\n");
     }

@@ -9,8 +9,9 @@
 class TMainForm;
 
 // What the program is asked on its command line: "-h"/"--help", "--version" and "--find" anywhere
-// before a "--", and folders for the search list. Help wins over the version, the version over a
-// search without a window, all three over an unknown option (the search reads its own options).
+// before a "--", and folders for the search list, each plain or after "--reference" (or
+// "--reference="). Help wins over the version, the version over a search without a window, all
+// three over an unknown option (the search reads its own options).
 struct TCommandLine
 {
     enum class TRequest
@@ -23,9 +24,11 @@ struct TCommandLine
     };
 
     TRequest Request = TRequest::Run;
-    // The arguments that are not options, byte for byte, in the order given.
+    // The arguments that are not options and the reference folders, byte for byte, in the order given.
     QList<QByteArray> Folders;
-    // For BadOption: the first option the program does not know.
+    // Those of Folders given as reference folders.
+    QList<QByteArray> ReferenceFolders;
+    // For BadOption: the first option the program does not know, or "--reference" without a folder.
     QByteArray BadOption;
 };
 
@@ -43,6 +46,7 @@ int AnswerCommandLine(const TCommandLine& commandLine, std::FILE* out, std::FILE
 QString CommandLineFolder(const QByteArray& path, QByteArray& problem);
 
 // Adds each path to the window's search list in order, written as the folder tree writes it, as
-// the Add button adds a folder. A path that leads to no folder is left out with one line on
-// `errors`.
-void AddCommandLineFolders(TMainForm& window, const QList<QByteArray>& paths, std::FILE* errors);
+// the Add button adds a folder; a path that is one of `referencePaths` as a reference folder. A
+// path that leads to no folder is left out with one line on `errors`.
+void AddCommandLineFolders(TMainForm& window, const QList<QByteArray>& paths, std::FILE* errors,
+                           const QList<QByteArray>& referencePaths = {});

@@ -21,12 +21,16 @@ const QColor MarkRedLine(0x86, 0x0c, 0x0c);
 const QColor MarkGreen(0x2c, 0xa8, 0x3a);
 const QColor MarkGreenLine(0x10, 0x5c, 0x1a);
 
-QPixmap Draw(const std::function<void(QPainter&)>& paint, const QColor& background = Qt::transparent)
+// Pictures are drawn on a grid of 16 x 16; another `size` scales the drawing.
+QPixmap Draw(const std::function<void(QPainter&)>& paint, const QColor& background = Qt::transparent,
+             int size = 16)
 {
-    QPixmap pixmap(16, 16);
+    QPixmap pixmap(size, size);
     pixmap.fill(background);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
+    if (size != 16)
+        painter.scale(size / 16.0, size / 16.0);
     paint(painter);
     return pixmap;
 }
@@ -251,7 +255,32 @@ QPixmap SortTriangle(bool up)
     });
 }
 
+void Padlock(QPainter& p)
+{
+    QPainterPath shackle;
+    shackle.moveTo(4.5, 8.0);
+    shackle.lineTo(4.5, 5.5);
+    shackle.arcTo(QRectF(4.5, 2.0, 7.0, 7.0), 180, -180);
+    shackle.lineTo(11.5, 8.0);
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(Outline, 3.0, Qt::SolidLine, Qt::FlatCap));
+    p.drawPath(shackle);
+    p.setPen(QPen(MetalLight, 1.2, Qt::SolidLine, Qt::FlatCap));
+    p.drawPath(shackle);
+    Shape(p, QPolygonF({{2.5, 7.5}, {13.5, 7.5}, {13.5, 14.5}, {2.5, 14.5}}),
+          Vertical(7.5, 14.5, FolderLight, FolderDark), FolderLine);
+    p.setPen(Qt::NoPen);
+    p.setBrush(Outline);
+    p.drawEllipse(QPointF(8.0, 10.2), 1.3, 1.3);
+    p.drawRect(QRectF(7.4, 10.5, 1.2, 2.4));
+}
+
 } // namespace
+
+QPixmap LockEmblem(int size)
+{
+    return Draw(Padlock, Qt::transparent, size);
+}
 
 const QList<QPixmap>& ImageList1()
 {

@@ -28,3 +28,5 @@ const QList<QPixmap>& ImageList1();
 const QList<QPixmap>& CheckboxImageList();
 // Header sort glyphs: 0 triangle pointing up, 1 triangle pointing down.
 const QList<QPixmap>& SortImageList();
+// A padlock, `size` pixels square: the emblem of reference folders and their files.
+QPixmap LockEmblem(int size);

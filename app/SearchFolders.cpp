@@ -1,6 +1,7 @@
 #include "VarneMain.h"
 
 #include "app/FolderTree.h"
+#include "app/ReferenceFolders.h"
 #include "core/FileLists.h"
 #include "platform/LocaleText.h"
 
@@ -55,10 +56,13 @@ void TMainForm::AddDirButtonClick()
     AddSearchFolder(NodePath(node));
 }
 
-void TMainForm::AddSearchFolder(const QString& folderPath)
+void TMainForm::AddSearchFolder(const QString& folderPath, bool reference)
 {
-    if (!folderPath.isEmpty())
-        DirectoriesListBox->addItem(folderPath);
+    if (folderPath.isEmpty())
+        return;
+    DirectoriesListBox->addItem(folderPath);
+    if (reference)
+        SetReferenceFolder(DirectoriesListBox->item(DirectoriesListBox->count() - 1), true);
 }
 
 void TMainForm::RemoveDirButtonClick()
@@ -129,6 +133,7 @@ TSearchSettings TMainForm::ReadSearchSettings() const
     TSearchSettings settings;
     for (int i = 0; i < DirectoriesListBox->count(); ++i)
         settings.Folders << DirectoriesListBox->item(i)->text();
+    settings.ReferenceFolders = ReferenceFolderTexts(DirectoriesListBox);
     settings.Mask = FileTypesEdit->text();
     settings.ExcludeZero = ExcludeZeroCheck->isChecked();
     settings.ProtectSysFolders = ProtectSysFoldersCheck->isChecked();

@@ -48,7 +48,7 @@ int main(int argc, char** argv)
         ShowMessageBox(TMessageKind::Error, QString::fromLocal8Bit(error.what()));
         return 1;
     }
-    AddCommandLineFolders(*mainForm, commandLine.Folders, stderr);
+    AddCommandLineFolders(*mainForm, commandLine.Folders, stderr, commandLine.ReferenceFolders);
     InstallEventPump();
     mainForm->show();
     const int exitCode = QApplication::exec();

@@ -6,6 +6,7 @@
 #include "app/FolderTree.h"
 #include "app/ImageLists.h"
 #include "app/ProgramInfo.h"
+#include "app/ReferenceFolders.h"
 #include "core/DuplicateTypes.h"
 #include "core/FileLists.h"
 #include "platform/Clock.h"
@@ -69,6 +70,7 @@ TMainForm::TMainForm(QWidget* parent)
     setupUi(this);
     BuildLayout();
     BuildExportCommand();
+    InstallReferenceFolders(DirectoriesListBox);
     RunHandler([this] { FormCreate(); });
     ConnectHandlers();
 }
@@ -384,6 +386,7 @@ void TMainForm::UpdateSelectionStats()
 void TMainForm::AdvListView1Data(int row, TReportRowData& rowData)
 {
     ResultRowData(row, rowData);
+    ShowReferenceEmblem(row, rowData);
 }
 
 void TMainForm::AdvListView1DrawItemProp(int row, TReportRowPaint& paint)

@@ -47,8 +47,9 @@ public:
 
     // The search list and the options as they stand now.
     TSearchSettings ReadSearchSettings() const;
-    // Appends a folder path (ending with '/') to the search list; an empty path adds nothing.
-    void AddSearchFolder(const QString& folderPath);
+    // Appends a folder path (ending with '/') to the search list, as a reference folder when
+    // `reference` is set; an empty path adds nothing.
+    void AddSearchFolder(const QString& folderPath, bool reference = false);
 
     void BuildDriveTree();
 

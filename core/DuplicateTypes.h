@@ -54,6 +54,7 @@ struct TFolderInfo
     uint64_t Inode = 0;
     uint32_t Device = 0;
     int32_t RootLength = 0; // the entry's first RootLength characters are its search folder
+    uint8_t Reference = 0;  // the walk reached the folder through a reference folder
 };
 static_assert(std::is_trivially_copyable_v<TFolderInfo>);
 

@@ -1,5 +1,6 @@
 #include "Selection.h"
 
+#include "core/ReferenceFiles.h"
 #include "core/SortProcedures.h"
 #include "platform/LocaleText.h"
 #include "results/ResultView.h"
@@ -12,6 +13,12 @@
 int32_t AnchorRow = -1;
 
 namespace {
+
+// Removed files and reference files are never marked.
+bool Markable(const TFileInfoType& record)
+{
+    return record.Removed == 0 && !IsReferenceFile(record);
+}
 
 void ShowMarks(TResultWindow& window)
 {
@@ -57,7 +64,7 @@ void MarkDuplicatesInFolder(int32_t pathIndex)
         int32_t firstMarked = -1;
         for (int32_t k = first; k <= last; ++k) {
             TFileInfoType& record = ResultList[k];
-            if (record.PathIndex == pathIndex && record.Removed == 0 && record.Checked == 0) {
+            if (record.PathIndex == pathIndex && record.Checked == 0 && Markable(record)) {
                 record.Checked = 1;
                 if (firstMarked < 0)
                     firstMarked = k;
@@ -93,15 +100,21 @@ void KeepOneVersionPerGroup(TKeptVersion kept)
             return true;
         SortOrder(ResultList, members, noFolders, 0, count - 1, CompareTime, uint8_t(kept));
         // Removed is read again: a file may have been deleted while the sort let messages through.
-        bool keptOne = false;
+        // The group keeps its first file left, or its first reference file when it has one.
+        int32_t keptIndex = -1;
         for (const TSortEntry& member : members) {
-            TFileInfoType& record = ResultList[member.ItemIndex];
+            const TFileInfoType& record = ResultList[member.ItemIndex];
             if (record.Removed != 0)
                 continue;
-            if (keptOne)
-                record.Checked = 1;
-            keptOne = true;
+            const bool reference = IsReferenceFile(record);
+            if (keptIndex < 0 || reference)
+                keptIndex = member.ItemIndex;
+            if (reference)
+                break;
         }
+        for (const TSortEntry& member : members)
+            if (member.ItemIndex != keptIndex && Markable(ResultList[member.ItemIndex]))
+                ResultList[member.ItemIndex].Checked = 1;
         return true;
     });
 }
@@ -115,7 +128,7 @@ void ResultLeftClickCell(TResultWindow& window, int row, int column, bool shift)
         if (!record || column != ColumnName)
             return;
         AnchorRow = row;
-        if (record->Removed == 0) {
+        if (Markable(*record)) {
             record->Checked = record->Checked != 0 ? 0 : 1;
             ShowMarks(window);
         }
@@ -126,7 +139,7 @@ void ResultLeftClickCell(TResultWindow& window, int row, int column, bool shift)
         const int first = std::max(std::min(row, AnchorRow), 0);
         const int last = std::min(std::max(row, AnchorRow), ResultCount);
         for (int r = first; r <= last; ++r)
-            if (TFileInfoType* record = RecordAtRow(r); record && record->Removed == 0)
+            if (TFileInfoType* record = RecordAtRow(r); record && Markable(*record))
                 record->Checked = 1;
     }
     AnchorRow = row;
@@ -146,7 +159,7 @@ void ResultKeyDown(TResultWindow& window, int key, bool shift)
         return;
     const int row = window.SelectedRow();
     TFileInfoType* record = RecordAtRow(row);
-    if (!record || record->Removed != 0)
+    if (!record || !Markable(*record))
         return;
     if (key == Qt::Key_Delete) {
         window.DeleteThisFile();

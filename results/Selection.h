@@ -8,8 +8,9 @@
 
 class TResultWindow;
 
-// Marks are the Checked bytes of ResultList. No command here ever marks a removed record, and
-// every command that changes marks ends by repainting the list and showing the new figure.
+// Marks are the Checked bytes of ResultList. No command here ever marks a removed record or a
+// reference file, and every command that changes marks ends by repainting the list and showing the
+// new figure.
 
 // The row of the last plain click on the check box column or of the last Space toggle: where
 // Shift ranges start. -1 when there is none; a search starts with none.
@@ -56,7 +57,8 @@ void ClearMarks();
 // that group is unmarked again.
 void MarkDuplicatesInFolder(int32_t pathIndex);
 // Clears every mark, then marks in each group with at least two files left every file left but
-// the oldest or the newest one. Pumps messages once per such group (the time sort).
+// the oldest or the newest one; a group with reference files keeps its oldest or newest reference
+// file instead. Pumps messages once per such group (the time sort).
 void KeepOneVersionPerGroup(TKeptVersion kept);
 
 // The handlers of the list and the marking commands; `shift` is whether Shift is held now.

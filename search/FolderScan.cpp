@@ -86,7 +86,8 @@ void ScanSearchFolders(const TSearchSettings& settings)
 TFolderScan::TFolderScan(const TSearchSettings& settings)
     : m_settings(settings),
       m_homes(plat::HomeFolders()), m_systemTypes{plat::TWildcard(u"*.dll"), plat::TWildcard(u"*.sys"),
-                                                  plat::TWildcard(u"*.ocx"), plat::TWildcard(u"*.drv")}
+                                                  plat::TWildcard(u"*.ocx"), plat::TWildcard(u"*.drv")},
+      m_reference(settings)
 {
     QStringList prefixes;
     prefixes << ProgramFilesPrefix << WindowsFolderPrefix << plat::ExtraSystemFolderPrefixes();
@@ -144,6 +145,7 @@ void TFolderScan::ScanFolderTree(const QString& Folder, const QString& Mask)
     if (m_canonicalRoot.isEmpty() || m_trash.Holds(m_canonicalRoot))
         return;
     m_rootLength = path.size();
+    m_reference.StartAt(m_canonicalRoot);
     const plat::TWildcard mask(Mask.isEmpty() ? QStringLiteral("*.*") : Mask);
     ScanFolder(path, mask);
 }
@@ -254,11 +256,13 @@ bool TFolderScan::ScanFolder(QString& Path, const plat::TWildcard& Mask, const p
         readable = plat::FolderIdentity(m_canonicalRoot, canonical) && canonical == listing.Self;
     if (!readable || !m_enteredFolders.insert(listing.Self).second)
         return true;
+    const TReferenceWalk::TLevel referenceLevel = m_reference.Enter(listing.Self);
 
     TFolderInfo info;
     info.Device = uint32_t(listing.Self.Dev);
     info.Inode = listing.Self.Ino;
     info.RootLength = int32_t(m_rootLength);
+    info.Reference = m_reference.Inside() ? 1 : 0;
     bool folderListed = false;
     std::vector<plat::TDirEntry> subFolders;
     for (plat::TDirEntry& entry : listing.Entries) {

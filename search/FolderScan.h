@@ -3,6 +3,7 @@
 #include "platform/DirListing.h"
 #include "platform/TrashFolders.h"
 #include "platform/Wildcard.h"
+#include "search/ReferenceWalk.h"
 #include "search/SearchSettings.h"
 
 #include <QString>
@@ -85,4 +86,5 @@ private:
     // The search folder being walked: the length of its text and its canonical path.
     qsizetype m_rootLength = 0;
     QString m_canonicalRoot;
+    TReferenceWalk m_reference; // whether the walk is inside a reference folder
 };

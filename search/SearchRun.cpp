@@ -5,6 +5,7 @@
 #include "platform/LocaleText.h"
 #include "search/CompareFiles.h"
 #include "search/FolderScan.h"
+#include "search/ReferenceGroups.h"
 
 namespace {
 
@@ -42,6 +43,7 @@ std::exception_ptr RunSearchLists(const TSearchSettings& settings, TSearchDispla
             compareError = std::current_exception();
         }
     }
+    DropReferenceGroups();
     TrimResultList();
     BuildSortList();
     return compareError;

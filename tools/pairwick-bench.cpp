@@ -23,7 +23,6 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QStringList>
 
 #include <atomic>
@@ -49,7 +48,7 @@ int Usage()
 {
     std::fprintf(stderr, "usage: pairwick-bench [--window [--stop-after MS | --close-after MS]] [--mask M] "
                          "[--min-size N[B|KB|MB]] "
-                         "[--no-skip-zero] [--no-protect] FOLDER...\n");
+                         "[--no-skip-zero] [--no-protect] [--reference FOLDER]... FOLDER...\n");
     return 2;
 }
 
@@ -75,7 +74,10 @@ std::optional<TOptions> ParseArguments(const QStringList& args)
             settings.ExcludeZero = false;
         else if (arg == QLatin1String("--no-protect"))
             settings.ProtectSysFolders = settings.ProtectSysFiles = false;
-        else if (arg.startsWith(QLatin1String("--")))
+        else if (arg == QLatin1String("--reference") && hasValue) {
+            settings.Folders << plat::WithTrailingSeparator(args[++i]);
+            settings.ReferenceFolders << settings.Folders.back();
+        } else if (arg.startsWith(QLatin1String("--")))
             return std::nullopt;
         else
             settings.Folders << plat::WithTrailingSeparator(arg);
@@ -115,9 +117,8 @@ int RunEngine(const TOptions& options)
 // Puts the options into the window's controls, as a user would set them.
 void SetUpWindow(TMainForm& form, const TSearchSettings& settings)
 {
-    auto* folders = form.findChild<QListWidget*>(QStringLiteral("DirectoriesListBox"));
     for (const QString& folder : settings.Folders)
-        folders->addItem(folder);
+        form.AddSearchFolder(folder, settings.ReferenceFolders.contains(folder));
     form.findChild<QLineEdit*>(QStringLiteral("FileTypesEdit"))->setText(settings.Mask);
     form.findChild<QCheckBox*>(QStringLiteral("ExcludeZeroCheck"))->setChecked(settings.ExcludeZero);
     form.findChild<QCheckBox*>(QStringLiteral("ProtectSysFoldersCheck"))

@@ -81,6 +81,7 @@ const TReportRowData& TReportListModel::RowData(int row) const
         m_data.Checked = false;
         m_data.Caption.clear();
         m_data.SubItems.clear();
+        m_data.Emblem = QPixmap();
         if (m_dataHandler)
             m_dataHandler(row, m_data);
         m_dataRow = row;
@@ -116,6 +117,8 @@ QVariant TReportListModel::data(const QModelIndex& index, int role) const
         if (column != 0)
             return QVariant();
         return RowData(row).Checked ? Qt::Checked : Qt::Unchecked;
+    case Qt::DecorationRole:
+        return column == 0 && !RowData(row).Emblem.isNull() ? QVariant(RowData(row).Emblem) : QVariant();
     case Qt::BackgroundRole:
         return QBrush(RowPaint(row).Brush);
     case Qt::ForegroundRole:

@@ -3,17 +3,19 @@
 #include <QAbstractTableModel>
 #include <QColor>
 #include <QFont>
+#include <QPixmap>
 #include <QStringList>
 
 #include <functional>
 
 // What the owner fills in for one row: the check state and caption of column 0 and the texts
-// of the further columns, in order.
+// of the further columns, in order. An emblem, when given, is drawn in the check box's place.
 struct TReportRowData
 {
     bool Checked = false;
     QString Caption;
     QStringList SubItems;
+    QPixmap Emblem;
 };
 
 // How one row is painted; the owner receives the list's defaults and may change them.

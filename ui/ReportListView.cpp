@@ -180,10 +180,12 @@ public:
 
         int left = cell.left() + CellPadding;
         const QVariant checkState = index.data(Qt::CheckStateRole);
+        const QVariant emblem = index.data(Qt::DecorationRole);
         if (checkState.isValid()) {
-            const QPixmap& image = checkState.value<Qt::CheckState>() == Qt::Checked
-                                       ? m_view->checkedImage()
-                                       : m_view->uncheckedImage();
+            const QPixmap image = emblem.isValid() ? emblem.value<QPixmap>()
+                                  : checkState.value<Qt::CheckState>() == Qt::Checked
+                                      ? m_view->checkedImage()
+                                      : m_view->uncheckedImage();
             const int top = cell.top() + (cell.height() - image.height()) / 2;
             painter->drawPixmap(left, top, image);
             left += image.width() + CellPadding;

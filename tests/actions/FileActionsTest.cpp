@@ -1,6 +1,9 @@
 #include "actions/FileActions.h"
 
 #include "core/FileLists.h"
+#include "core/ReferenceFiles.h"
+#include "results/ResultView.h"
+#include "tests/results/ResultFixture.h"
 #include "tests/support/SearchFixture.h"
 #include "tests/support/SearchResults.h"
 #include "tests/support/TempHome.h"
@@ -364,4 +367,80 @@ TEST_F(FileActionsTest, EachFileGoesToTheTrashOfItsMountOrStays)
     EXPECT_EQ(TrashedPaths(tree.Path("disk/.Trash-%1/").arg(::getuid())), QStringList({"top.txt"}));
     EXPECT_EQ(QDir(tree.Path("disk/sub")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
               QStringList({".Trash-1000", "deep.txt"}));
+}
+
+TEST_F(FileActionsTest, ReferenceFilesAreNeverMarkedMovedOrDeletedAndGroupsOnlyInReferenceAreLeftOut)
+{
+    // A master folder and two folders of copies, one file a folder; "mb" is copied only inside the
+    // master, and "md" has two copies in it.
+    const std::tuple<const char*, int, int> files[] = {
+        {"master/ma", 400, 3},       {"copies1/a1", 400, 1}, {"copies2/a2", 400, 2}, {"master/mb1", 300, 1},
+        {"master/mb2", 300, 2},      {"copies1/c1", 200, 1}, {"copies2/c2", 200, 2}, {"master/md1", 100, 2},
+        {"master/deep/md2", 100, 3}, {"copies1/d1", 100, 1}};
+    for (const auto& [folder, size, age] : files) {
+        tree.PatternFile(QStringLiteral("t/%1/f.bin").arg(folder), size, uint32_t(size));
+        tree.SetModified(QStringLiteral("t/%1/f.bin").arg(folder), 1'600'000'000 + age * 100'000);
+    }
+    const QString master = tree.Path("t/master/");
+    tree.Symlink("deep-link", tree.Path("t/master/deep"));
+    const auto references = [this] {
+        QStringList folders;
+        for (int32_t i = 0; i <= ResultCount; ++i)
+            if (IsReferenceFile(ResultList[i]))
+                folders << FolderOf(ResultList[i]);
+        folders.sort();
+        return folders.join(' ');
+    };
+    settings.Folders = {tree.Path("t/")};
+    ASSERT_EQ(SearchForResults(settings), 10);
+    EXPECT_EQ(references(), "");
+    // A plain search folder inside the master (through a link), then the master inside a plain one.
+    settings.ReferenceFolders = {master};
+    settings.Folders = {tree.Path("deep-link/"), tree.Path("t/")};
+    ASSERT_EQ(SearchForResults(settings), 8);
+    EXPECT_EQ(references(), "ma md1 md2");
+    settings.Folders = {tree.Path("t/"), master};
+    ASSERT_EQ(SearchForResults(settings), 8);
+    EXPECT_EQ(references(), "ma md1 md2");
+    EXPECT_EQ(std::tuple(Record("a1").Group, Record("c1").Group, Record("d1").Group), std::tuple(1, 2, 3));
+    EXPECT_EQ(DuplicateCountText() + " / " + DiskUsingText(), "3 + 5 / 700 B + 1 KB");
+
+    TRecordingWindow list;
+    const auto row = [this](const char* folder) {
+        return RowOfRecord(int32_t(&Record(folder) - ResultList.Data()));
+    };
+    ResultLeftClickCell(list, row("ma"), ColumnName, false);
+    ResultLeftClickCell(list, 0, ColumnName, true);
+    ResultLeftClickCell(list, ResultCount, ColumnName, true);
+    list.Selected = row("md1");
+    ResultKeyDown(list, Qt::Key_Space, false);
+    ResultKeyDown(list, Qt::Key_Delete, false);
+    EXPECT_EQ(Marks(), "a1* a2* c1* c2* d1* ma md1 md2");
+    EXPECT_EQ(std::pair(list.Deletes, PopupMenuState(row("md1")).DeleteThisFile), std::pair(0, false));
+    DeselectAll(list);
+    SelectAllInFolder(list);
+    EXPECT_EQ(Marks(), "a1 a2 c1 c2 d1 ma md1 md2");
+    // The group keeps its oldest or newest reference file, and a group without one its oldest or
+    // newest file.
+    LeaveOnlyOneVersion(list, TKeptVersion::Oldest);
+    EXPECT_EQ(Marks(), "a1* a2* c1 c2* d1* ma md1 md2");
+    LeaveOnlyOneVersion(list, TKeptVersion::Newest);
+    EXPECT_EQ(Marks(), "a1* a2* c1* c2 d1* ma md1 md2");
+
+    // A reference file marked all the same is refused by both actions and by "Delete this file".
+    Record("ma").Checked = 1;
+    DeleteChoice = 2;
+    DeleteSelected(*this);
+    const QString refused = "Cannot delete file \"f.bin\"\n\rError code: 1";
+    EXPECT_EQ(Take(), QStringList({"delete form", "error+abort: " + refused,
+                                   "info: 4 of 5 files was deleted.", "repaint", "stats"}));
+    MoveTo = tree.Path("t/");
+    MoveSelected(*this);
+    DeleteThisFile(row("ma"), *this);
+    EXPECT_EQ(Take(), QStringList({"move form", "error+abort: Cannot move file \"f.bin\"\n\rError code: 1",
+                                   "info: 0 of 1 files moved to specified folder.", "repaint", "stats",
+                                   "confirm: Do you really want to delete \"f.bin\"", "error: " + refused,
+                                   "stats", "repaint"}));
+    EXPECT_EQ(Marks(), "a1x a2x c1x c2 d1x ma* md1 md2");
+    EXPECT_EQ(Content(master + "ma/f.bin"), TTempTree::Pattern(400, 400));
 }

@@ -60,6 +60,13 @@ TEST(CommandLine, OptionsCountAnywhereBeforeTheEndMarkAndFoldersKeepTheirOrderAn
                   std::tie(request, folders, badOption))
             << arguments.join(' ').constData();
     }
+    // Reference folders stand among the others in order; the option needs its folder.
+    const TCommandLine parsed =
+        ParseCommandLine({"a", "--reference", "-b", "--reference=c", "--", "--reference"});
+    EXPECT_EQ(
+        std::tie(parsed.Request, parsed.Folders, parsed.ReferenceFolders),
+        std::tuple(Run, QList<QByteArray>({"a", "-b", "c", "--reference"}), QList<QByteArray>({"-b", "c"})));
+    EXPECT_EQ(ParseCommandLine({"a", "--reference"}).BadOption, "--reference");
 }
 
 // A window whose folder tree shows the two disks of a temporary tree, never the machine's.
@@ -81,8 +88,9 @@ TEST_F(StartUp, TwoFoldersAndAMissingPathGiveTheTwoFoldersInOrderAndOneLineOnStd
     const QByteArray missing = QFile::encodeName(m_drives.m_files.Path(QStringLiteral("missing")));
     const TCapture errors;
     AddCommandLineFolders(m_window, {QFile::encodeName(m_diskB), missing, QFile::encodeName(m_diskA)},
-                          errors.File);
+                          errors.File, {QFile::encodeName(m_diskA)});
     EXPECT_EQ(Folders(), QStringList({m_diskB, m_diskA}));
+    EXPECT_EQ(m_window.ReadSearchSettings().ReferenceFolders, QStringList({m_diskA}));
     EXPECT_EQ(errors.Text(), "pairwick: " + missing + ": not a folder, ignored\n");
     // Nothing else changes: no search starts and the window waits as after any start.
     EXPECT_EQ(StopFlag, 1);
@@ -135,6 +143,9 @@ TEST_F(StartUp, HelpVersionAndIdentityAgreeWithTheWindow)
     EXPECT_EQ(answer("--bogus"), 2);
     EXPECT_EQ(errors.Text(),
               "pairwick: unknown option '--bogus'\nTry 'pairwick --help' for more information.\n");
+    EXPECT_EQ(answer("--reference"), 2);
+    EXPECT_TRUE(errors.Text().endsWith("pairwick: option '--reference' needs a folder\nTry 'pairwick --help' "
+                                       "for more information.\n"));
 
     SetDesktopIdentity();
     EXPECT_EQ(QGuiApplication::applicationDisplayName(), QStringLiteral("Pairwick"));

@@ -2,6 +2,7 @@
 
 #include "app/ExportCommand.h"
 #include "core/FileLists.h"
+#include "results/ResultView.h"
 #include "search/SearchRun.h"
 #include "tests/support/FakeDrives.h"
 #include "tests/support/PumpScript.h"
@@ -12,6 +13,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QProcess>
 #include <QTest>
 
@@ -318,6 +320,34 @@ TEST_F(SearchRun, ClosingDuringASearchReleasesTheListsOnlyAfterItUnwound)
     EXPECT_EQ(PathCount, -1);
     EXPECT_EQ(List()->RowCount(), 0);
     EXPECT_EQ(StopFlag, 1);
+}
+
+TEST_F(SearchRun, ReferenceFolderIsSwitchedInTheListAndItsFilesShowThePadlock)
+{
+    m_drives.m_files.PatternFile(QStringLiteral("t/b-copy.bin"), 200, 2);
+    auto* folders = Find<QListWidget>("DirectoriesListBox");
+    auto* reference = Find<QAction>("ReferenceFolder1");
+    folders->addItems({Folder, Folder + "sub/"});
+    folders->setCurrentRow(1);
+    QTest::keyClick(folders, Qt::Key_R, Qt::ControlModifier);
+    ASSERT_EQ(m_window->ReadSearchSettings().ReferenceFolders, QStringList({Folder + "sub/"}));
+    emit Find<QMenu>("DirectoriesPopupMenu")->aboutToShow();
+    EXPECT_TRUE(reference->isChecked() && reference->shortcut() == QKeySequence(QStringLiteral("Ctrl+R")));
+    reference->trigger();
+    EXPECT_EQ(m_window->ReadSearchSettings().ReferenceFolders, QStringList());
+    EXPECT_TRUE(folders->item(1)->icon().isNull());
+    QTest::keyClick(folders, Qt::Key_R, Qt::ControlModifier);
+    EXPECT_EQ(folders->item(1)->text(), Folder + "sub/");
+    EXPECT_FALSE(folders->item(1)->icon().isNull());
+
+    ClickStart();
+    ASSERT_EQ(ResultCount, 7);
+    QStringList locked;
+    for (int row = 0; row <= ResultCount; ++row)
+        if (List()->Model()->index(row, 0).data(Qt::DecorationRole).isValid())
+            locked << FullPath(*RecordAtRow(row)).mid(Folder.size());
+    locked.sort();
+    EXPECT_EQ(locked, QStringList({"sub/b0.bin", "sub/b1.bin"}));
 }
 
 } // namespace
