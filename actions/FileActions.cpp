@@ -56,19 +56,19 @@ template <typename TAct> TResult ActOnRecordFile(TFileInfoType& record, TAct&& a
     int error = OpenRecordFolder(record, folder);
     if (error == 0)
         error = CheckRecordFile(folder.Get(), record);
-    if (error == ENOENT)
+    // A folder that can no longer be searched hides the file as surely as a missing one.
+    if (error == ENOENT || error == EACCES)
         return {TOutcome::NotFound, 0};
     if (error == 0)
         error = act(record, folder.Get(), RecordNameBytes(record));
     return {error == 0 ? TOutcome::Done : TOutcome::Failed, error};
 }
 
+// Unlinking ignores the file's own mode, so the file keeps it: a chmod would stay when the unlink
+// fails, and would reach every other link of the file.
 int DeleteForGood(TFileInfoType& record, int folder, const QByteArray& name)
 {
-    if (record.Attr & plat::AttrReadOnly) {
-        record.Attr &= ~plat::AttrReadOnly;
-        plat::SetAttributesAt(folder, name, record.Attr); // a delete that still fails says why
-    }
+    record.Attr &= ~plat::AttrReadOnly;
     return plat::UnlinkFileAt(folder, name);
 }
 

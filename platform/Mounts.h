@@ -61,6 +61,11 @@ std::set<uint64_t> NeverScannedDevices(const std::vector<TMount>& mounts);
 // mount of a whole file system.
 QStringList MountSourcePaths(const std::vector<TMount>& mounts, const TMount& mount);
 
+// The mount that holds the folder open as `folderFd`, whose path is `folderPath`: found by the
+// mount's id where the kernel tells it (a path may lead through a mount that was covered
+// later), else as the last mounted of the mount points that hold the path. nullptr when none does.
+const TMount* MountOfFolder(const std::vector<TMount>& mounts, int folderFd, const QByteArray& folderPath);
+
 // Whether asking the mount point of `mount` about itself cannot block: a bind mount on a local
 // file system (the mounts of whole file systems are never asked).
 bool IsLocalBindMount(const TMount& mount);
