@@ -196,3 +196,9 @@ void ResetSearchGlobals()
     MinFileSize = 0;
     StopFlag = 1;
 }
+
+const TStringArr& EmptyFolderList()
+{
+    static const TStringArr empty;
+    return empty;
+}
