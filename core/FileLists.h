@@ -52,8 +52,8 @@ inline constexpr int32_t GrowthStart = 510'000;
 // Returns the length that was had.
 int32_t ReserveWithFallback(const std::function<void(int32_t)>& reserve);
 
-// Releases every list of a search (PathInfo and the name pool too): counters -1, capacities 0,
-// byte totals 0.
+// Releases every list of a search (PathInfo, the name pool and the kept sort ranks too):
+// counters -1, capacities 0, byte totals 0.
 void ReleaseSearchLists();
 // Releases the lists, then reserves FileList and PathList with the fallbacks.
 void ReserveScanLists();
