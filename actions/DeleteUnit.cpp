@@ -2,6 +2,7 @@
 
 #include "actions/DialogLook.h"
 #include "core/DuplicateTypes.h"
+#include "core/MessageText.h"
 
 #include <QMouseEvent>
 #include <QShowEvent>
@@ -55,8 +56,8 @@ bool TDeleteForm::eventFilter(QObject* watched, QEvent* event)
 
 void TDeleteForm::FormCreate()
 {
-    RecyclerRadio->setText(
-        QStringLiteral("Move files to Recycle Bin \n\r(If this option is set for this drive)"));
+    RecyclerRadio->setText(QStringLiteral("Move files to Recycle Bin ") + NewLine +
+                           QStringLiteral("(If this option is set for this drive)"));
 }
 
 void TDeleteForm::FormShow()

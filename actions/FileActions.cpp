@@ -2,19 +2,18 @@
 
 #include "actions/ShellFileOp.h"
 #include "core/FileLists.h"
+#include "core/MessageText.h"
 #include "core/ReferenceFiles.h"
 #include "platform/DirListing.h"
 #include "platform/FileAccess.h"
 #include "platform/FileOps.h"
 #include "platform/Trash.h"
+#include "results/ResultView.h"
 #include "search/RecordAccess.h"
 
 #include <cerrno>
 
 namespace {
-
-// A line break inside a message: line feed, then carriage return.
-const QString Newline = QStringLiteral("\n\r");
 
 enum class TOutcome
 {
@@ -41,7 +40,7 @@ QString NotFoundText(const TFileInfoType& record)
 
 QString FailureText(const QString& verb, const TFileInfoType& record, int error)
 {
-    return QStringLiteral("Cannot ") + verb + QStringLiteral(" file ") + Quoted(record) + Newline +
+    return QStringLiteral("Cannot ") + verb + QStringLiteral(" file ") + Quoted(record) + NewLine +
            QStringLiteral("Error code: ") + QString::number(static_cast<unsigned>(error));
 }
 
@@ -57,19 +56,19 @@ template <typename TAct> TResult ActOnRecordFile(TFileInfoType& record, TAct&& a
     int error = OpenRecordFolder(record, folder);
     if (error == 0)
         error = CheckRecordFile(folder.Get(), record);
-    if (error == ENOENT)
+    // A folder that can no longer be searched hides the file as surely as a missing one.
+    if (error == ENOENT || error == EACCES)
         return {TOutcome::NotFound, 0};
     if (error == 0)
         error = act(record, folder.Get(), RecordNameBytes(record));
     return {error == 0 ? TOutcome::Done : TOutcome::Failed, error};
 }
 
+// Unlinking ignores the file's own mode, so the file keeps it: a chmod would stay when the unlink
+// fails, and would reach every other link of the file.
 int DeleteForGood(TFileInfoType& record, int folder, const QByteArray& name)
 {
-    if (record.Attr & plat::AttrReadOnly) {
-        record.Attr &= ~plat::AttrReadOnly;
-        plat::SetAttributesAt(folder, name, record.Attr); // a delete that still fails says why
-    }
+    record.Attr &= ~plat::AttrReadOnly;
     return plat::UnlinkFileAt(folder, name);
 }
 
@@ -162,20 +161,11 @@ void MoveSelected(TActionWindow& window)
     window.UpdateSelectionStats();
 }
 
-int32_t RecordOfRow(int row)
-{
-    if (row < 0 || static_cast<size_t>(row) >= SortList.size())
-        return -1;
-    const int32_t index = SortList[static_cast<size_t>(row)].ItemIndex;
-    return index >= 0 && index <= ResultCount ? index : -1;
-}
-
 void DeleteThisFile(int row, TActionWindow& window)
 {
-    const int32_t index = RecordOfRow(row);
-    if (index >= 0 &&
-        window.Confirm(QStringLiteral("Do you really want to delete ") + Quoted(ResultList[index]))) {
-        TFileInfoType& record = ResultList[index];
+    TFileInfoType* const shown = RecordAtRow(row);
+    if (shown && window.Confirm(QStringLiteral("Do you really want to delete ") + Quoted(*shown))) {
+        TFileInfoType& record = *shown;
         const TResult result =
             ActOnRecordFile(record, [](TFileInfoType&, int folder, const QByteArray& name) {
                 return ShellFileOp(folder, name, -1, FO_DELETE) ? 0 : plat::LastError();
@@ -184,7 +174,7 @@ void DeleteThisFile(int row, TActionWindow& window)
             record.Checked = 0;
             record.Removed = 1;
             window.ShowInformation(QStringLiteral("File ") + Quoted(record) +
-                                   QStringLiteral(" deleted successfully") + Newline);
+                                   QStringLiteral(" deleted successfully") + NewLine);
         } else {
             window.ShowError(result.Outcome == TOutcome::NotFound
                                  ? NotFoundText(record)
@@ -202,8 +192,7 @@ TPopupMenuState PopupMenuState(int selectedRow)
     state.RowCommands = selectedRow >= 0;
     if (ResultCount < 0 || !state.RowCommands)
         return state;
-    const int32_t index = RecordOfRow(selectedRow);
-    state.DeleteThisFile =
-        index >= 0 && ResultList[index].Removed == 0 && !IsReferenceFile(ResultList[index]);
+    const TFileInfoType* record = RecordAtRow(selectedRow);
+    state.DeleteThisFile = record && record->Removed == 0 && !IsReferenceFile(*record);
     return state;
 }

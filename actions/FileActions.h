@@ -36,9 +36,6 @@ void MoveSelected(TActionWindow& window);
 // "Delete this file" of the list's menu, for the record shown on list row `row` (-1: none).
 void DeleteThisFile(int row, TActionWindow& window);
 
-// The ResultList index of the record shown on list row `row`, or -1 when the row shows none.
-int32_t RecordOfRow(int row);
-
 // Which entries of the list's menu are enabled for the selected row (-1: none).
 struct TPopupMenuState
 {

@@ -11,7 +11,7 @@
 #include <QStringList>
 
 #include <functional>
-#include <optional>
+#include <utility>
 
 namespace {
 
@@ -21,18 +21,14 @@ const QString ReelgrabAddress = QStringLiteral("https://pairwick.org/reelgrab/")
 const QString FileManagerService = QStringLiteral("org.freedesktop.FileManager1");
 const QString FileManagerPath = QStringLiteral("/org/freedesktop/FileManager1");
 
-std::optional<QDBusConnection>& TestBus()
-{
-    static std::optional<QDBusConnection> bus;
-    return bus;
-}
+const QDBusConnection* g_testBus = nullptr; // not owned: the test's bus while it is set
 
 // Calls `method` of the file manager with one item, without waiting. `fallback` runs when no file
 // manager can take the call; a file manager that takes it but never answers gets no second
 // window from us later.
 void AskFileManager(const QString& method, const QUrl& item, std::function<void()> fallback)
 {
-    QDBusConnection bus = TestBus() ? *TestBus() : QDBusConnection::sessionBus();
+    QDBusConnection bus = g_testBus ? *g_testBus : QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
         fallback();
         return;
@@ -90,10 +86,7 @@ void ShowFileProperties(const QString& path)
                    [path] { ShowPropertiesDialog(path); });
 }
 
-void SetFileManagerBusForTest(const QDBusConnection* bus)
+const QDBusConnection* SetFileManagerBusForTest(const QDBusConnection* bus)
 {
-    if (bus)
-        TestBus() = *bus;
-    else
-        TestBus().reset();
+    return std::exchange(g_testBus, bus);
 }

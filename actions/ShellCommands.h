@@ -29,5 +29,6 @@ void ExploreFolder(const QString& folder, const QString& file = {});
 // without waiting, or our own small one when no file manager answers.
 void ShowFileProperties(const QString& path);
 
-// Test seam: the bus the file manager is asked on; nullptr restores the session bus.
-void SetFileManagerBusForTest(const QDBusConnection* bus);
+// Test seam: the bus the file manager is asked on, kept by the caller while it is set; nullptr
+// restores the session bus. Returns the bus it replaces.
+const QDBusConnection* SetFileManagerBusForTest(const QDBusConnection* bus);

@@ -75,9 +75,6 @@ void TMainForm::BuildExportCommand()
 
 void TMainForm::ExportResults1Click()
 {
-    // It reads the lists across a modal dialog: never below other work on them, and holding them.
-    if (ListsBusy() || AdvListView1->RowCount() == 0)
-        return;
-    const TListWork work(*this);
-    ExportResults(this, m_searchedSettings);
+    if (AdvListView1->RowCount() > 0)
+        ExportResults(this, m_searchedSettings);
 }

@@ -7,6 +7,7 @@
 #include "results/Selection.h"
 #include "search/FolderScan.h"
 #include "search/SearchRun.h"
+#include "search/StatusText.h"
 
 #include <QScopeGuard>
 #include <QScopedValueRollback>
@@ -16,7 +17,6 @@
 
 void TMainForm::SearchStart()
 {
-    TListWork work(*this);
     const QScopedValueRollback searching(m_searching, true);
     const TSearchSettings settings = ReadSearchSettings();
     m_searchedSettings = settings;
@@ -29,46 +29,44 @@ void TMainForm::SearchStart()
     AsyncTimer->SetEnabled(true);
     // No row can be clicked while the lists are released and refilled; the rows come back at once
     // at the end.
-    AdvListView1->BeginUpdate();
-    AdvListView1->SetRowCount(0);
-    AdvListView1->EndUpdate();
-    AdvListView1->BeginUpdate();
-
-    std::exception_ptr compareError;
-    try {
-        SetStatusText(QStringLiteral(" Status: Cleaning previous results"));
-        ClearResults();
-        if (DirectoriesListBox->count() == 0) {
-            ShowMessageBox(TMessageKind::Error,
-                           QStringLiteral("Please, add one or more directories to search."));
-            PrepareToStop();
-            AdvListView1->SetRowCount(ResultCount + 1);
-            AdvListView1->EndUpdate();
-            AsyncTimer->SetEnabled(false);
-            SetStatusText(QStringLiteral(" Status: Waiting"));
-            return;
-        }
-        compareError = RunSearchLists(settings, *this);
-    } catch (...) {
-        // Nothing is shown of a search that failed before its comparison.
+    {
+        const TRowUpdate update(m_resultLink);
         AdvListView1->SetRowCount(0);
-        AdvListView1->EndUpdate();
-        throw;
     }
+    std::exception_ptr compareError;
+    {
+        const TRowUpdate update(m_resultLink);
+        try {
+            SetStatusText(StatusText(TSearchStatus::CleaningPreviousResults));
+            ClearResults();
+            if (DirectoriesListBox->count() == 0) {
+                ShowMessageBox(TMessageKind::Error,
+                               QStringLiteral("Please, add one or more directories to search."));
+                PrepareToStop();
+                AdvListView1->SetRowCount(ResultCount + 1);
+                AsyncTimer->SetEnabled(false);
+                SetStatusText(StatusText(TSearchStatus::Waiting));
+                return;
+            }
+            compareError = RunSearchLists(settings, *this);
+        } catch (...) {
+            // Nothing is shown of a search that failed before its comparison.
+            AdvListView1->SetRowCount(0);
+            throw;
+        }
 
-    ShowPendingFigures();
-    DuplicateTextout->setText(DuplicateCountText());
-    DiskUsingTextout->setText(DiskUsingText());
-    AdvListView1->SetRowCount(ResultCount + 1);
-    AdvListView1->EndUpdate();
+        ShowPendingFigures();
+        DuplicateTextout->setText(DuplicateCountText());
+        DiskUsingTextout->setText(DiskUsingText());
+        AdvListView1->SetRowCount(ResultCount + 1);
+    }
 
     // The search is over: the clock stops at its length, and no tick while the report is open puts
     // the live status back over the final one.
     AsyncTimer->SetEnabled(false);
     SetStatusPanelText(1, ElapsedText(plat::TickCount32() - StartTick));
     const bool interrupted = StopFlag == 1;
-    SetStatusText(interrupted ? QStringLiteral(" Status: Search interrupted.")
-                              : QStringLiteral(" Status: Search finished."));
+    SetStatusText(StatusText(interrupted ? TSearchStatus::SearchInterrupted : TSearchStatus::SearchFinished));
     // A search that unwinds because the window closes has nobody left to tell.
     if (m_closeRequested)
         return;
@@ -120,11 +118,12 @@ void TMainForm::ClearResults()
     AdvListView1->SetRowCount(0);
     AnchorRow = -1;
     ReleaseSearchLists();
+    m_listWork.ListsReleased();
 }
 
 void TMainForm::ListWorkEnded()
 {
-    if (--m_listWork == 0 && m_closeRequested)
+    if (m_listWork.End() && m_closeRequested)
         ClearResults();
 }
 

@@ -2,10 +2,8 @@
 
 #include "actions/ShellCommands.h"
 #include "app/AsyncTimer.h"
-#include "app/ButtonGlyphs.h"
 #include "app/FolderTree.h"
 #include "app/ImageLists.h"
-#include "app/ProgramInfo.h"
 #include "app/ReferenceFolders.h"
 #include "core/DuplicateTypes.h"
 #include "core/FileLists.h"
@@ -17,51 +15,16 @@
 #include "results/ResultView.h"
 #include "results/Selection.h"
 #include "search/SearchRun.h"
-#include "ui/ThemePaint.h"
+#include "search/StatusText.h"
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QGuiApplication>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QMenu>
 #include <QScopeGuard>
-#include <QScreen>
 #include <QShortcut>
-#include <QStyledItemDelegate>
-#include <QTimer>
 
-namespace {
-
-// Every entry of the folder list is one line of this height, whatever the font asks for.
-class TFixedHeightDelegate : public QStyledItemDelegate
-{
-public:
-    TFixedHeightDelegate(int height, QObject* parent) : QStyledItemDelegate(parent), m_height(height) {}
-
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
-    {
-        return {QStyledItemDelegate::sizeHint(option, index).width(), m_height};
-    }
-
-private:
-    int m_height;
-};
-
-struct TStatusPanelLayout
-{
-    int Width;
-    Qt::Alignment Alignment;
-    const char* Text;
-};
-
-constexpr TStatusPanelLayout StatusPanelLayout[TMainForm::StatusPanelCount] = {
-    {100, Qt::AlignLeft, " Version: " PW_VERSION},
-    {80, Qt::AlignHCenter, "00:00:00"},
-    {500, Qt::AlignLeft, " Status: Waiting"},
-};
-
-} // namespace
+#include <utility>
 
 TMainForm::TMainForm(QWidget* parent)
     : QMainWindow(parent), ImageList1(::ImageList1()), CheckboxImageList(::CheckboxImageList()),
@@ -82,85 +45,6 @@ TMainForm::~TMainForm()
     AsyncTimer = nullptr;
 }
 
-void TMainForm::BuildLayout()
-{
-    setFont(QFont(theme::ResolveFontFamily(QStringLiteral("MS Sans Serif")), 8));
-
-    DirectoriesListBox->setItemDelegate(new TFixedHeightDelegate(13, DirectoriesListBox));
-
-    const std::pair<TGradientButton*, TFolderButtonGlyph> folderButtons[] = {
-        {AddDirButton, TFolderButtonGlyph::ArrowRight},
-        {RemoveDirButton, TFolderButtonGlyph::ArrowLeft},
-        {RemoveAllButton, TFolderButtonGlyph::Cross},
-    };
-    for (const auto& [button, glyph] : folderButtons) {
-        button->UseGreyColors();
-        SetFolderButtonGlyphs(button, glyph);
-    }
-
-    MinSizeEdit->setAttribute(Qt::WA_InputMethodEnabled, false);
-
-    QPalette donation = HTMLabel5->palette();
-    donation.setColor(QPalette::WindowText, QColor(0x00, 0x00, 0x80));
-    HTMLabel5->setPalette(donation);
-
-    for (QLabel* value : {TotalFilesTextout, DuplicateTextout, SelectedTextout, DiskUsingTextout}) {
-        QFont valueFont = value->font();
-        valueFont.setFamilies({theme::ResolveFontFamily(QStringLiteral("Tahoma"))});
-        valueFont.setBold(true);
-        value->setFont(valueFont);
-        QPalette colours = value->palette();
-        colours.setColor(QPalette::Window, QColor(0x0A, 0x23, 0x6A));
-        colours.setColor(QPalette::WindowText, Qt::white);
-        value->setPalette(colours);
-    }
-
-    for (int i = 0; i < StatusPanelCount; ++i) {
-        const TStatusPanelLayout& layout = StatusPanelLayout[i];
-        auto* panel = new QLabel(QString::fromLatin1(layout.Text), StatusBar);
-        panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
-        panel->setTextFormat(Qt::PlainText);
-        panel->setFixedWidth(layout.Width);
-        panel->setAlignment(layout.Alignment | Qt::AlignVCenter);
-        StatusBar->addWidget(panel);
-        m_statusPanels[static_cast<std::size_t>(i)] = panel;
-    }
-
-    FileProperties1->setIcon(ImageList1.at(ImgDocument));
-    Opencontainedfolder1->setIcon(ImageList1.at(ImgOpenFolder));
-    Deletethisfile1->setIcon(ImageList1.at(ImgRedCross));
-    SelectAllinFolder1->setIcon(ImageList1.at(ImgFolderTick));
-    LeaveonlyoldestversionineachDupGroup1->setIcon(ImageList1.at(ImgRedTick));
-    LeaveonlynewestversionineachDupGroup1->setIcon(ImageList1.at(ImgRedTick));
-    PopupMenu1 = new QMenu(this);
-    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    PopupMenu1->addActions({FileProperties1, Opencontainedfolder1, Deletethisfile1, N1231, SelectAllinFolder1,
-                            LeaveonlyoldestversionineachDupGroup1, LeaveonlynewestversionineachDupGroup1});
-
-    AdvListView1->SetCheckImages(CheckboxImageList.at(0), CheckboxImageList.at(1));
-    AdvListView1->SetSortGlyphs(SortImageList.at(0), SortImageList.at(1));
-    AdvListView1->SetPopupMenu(PopupMenu1);
-    // The empty list shows the order a search leaves its results in.
-    AdvListView1->ResetSortState();
-
-    m_figuresTimer = new QTimer(this);
-    m_figuresTimer->setSingleShot(true);
-    m_figuresTimer->setInterval(100);
-    connect(m_figuresTimer, &QTimer::timeout, this, &TMainForm::ShowPendingFigures);
-
-    AsyncTimer = new TAsyncTimer(this);
-    AsyncTimer->setObjectName(QStringLiteral("AsyncTimer"));
-    AsyncTimer->SetInterval(500);
-    AsyncTimer->SetThreadPriority(TAsyncTimer::TThreadPriority::Lower);
-    AsyncTimer->SetEnabled(false);
-
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame(QPoint(), size());
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
-}
-
 void TMainForm::FormCreate()
 {
     FileCount = -1;
@@ -175,9 +59,12 @@ void TMainForm::FormCreate()
     StopFlag = 1;
 }
 
-template <typename... TArgs> auto TMainForm::Guarded(void (TMainForm::*handler)(TArgs...))
+template <typename... TArgs>
+auto TMainForm::Guarded(THandlerPolicy policy, void (TMainForm::*handler)(TArgs...))
 {
-    return [this, handler](TArgs... args) { RunHandler([&] { (this->*handler)(args...); }); };
+    return [this, policy, handler](TArgs... args) {
+        RunUnderPolicy(policy, [&] { (this->*handler)(args...); });
+    };
 }
 
 template <typename... TArgs> auto TMainForm::GuardedInPaint(void (TMainForm::*handler)(TArgs...))
@@ -187,53 +74,89 @@ template <typename... TArgs> auto TMainForm::GuardedInPaint(void (TMainForm::*ha
     };
 }
 
+bool TMainForm::RunUnderPolicy(THandlerPolicy policy, const std::function<void()>& body)
+{
+    if (!m_listWork.Admits(policy, m_searching))
+        return false;
+    const bool holds = TListWork::Holds(policy, m_searching);
+    RunHandler([&] {
+        if (holds)
+            m_listWork.Begin();
+        const auto end = qScopeGuard([&] {
+            if (holds)
+                ListWorkEnded();
+        });
+        body();
+    });
+    return true;
+}
+
+// The handler table: each handler with what it does when it arrives through the pump of other work
+// on the lists (THandlerPolicy).
 void TMainForm::ConnectHandlers()
 {
-    connect(StartButton, &QAbstractButton::clicked, this, Guarded(&TMainForm::StartButtonClick));
-    // Not guarded: an error escaping a tick ends the timer's worker quietly, as the timer intends.
+    using enum THandlerPolicy;
+    connect(StartButton, &QAbstractButton::clicked, this, Guarded(StartStop, &TMainForm::StartButtonClick));
+    // Not guarded: an error escaping a tick ends the timer's worker quietly, as the timer intends. It
+    // only shows the clock and the status.
     AsyncTimer->SetOnTimer([this](TAsyncTimer*) { AsyncTimerTimer(); });
     AdvListView1->SetDataHandler(GuardedInPaint(&TMainForm::AdvListView1Data));
     AdvListView1->SetPaintHandler(GuardedInPaint(&TMainForm::AdvListView1DrawItemProp));
     connect(AdvListView1, &TReportListView::columnClicked, this,
-            Guarded(&TMainForm::AdvListView1ColumnClick));
-    AdvListView1->SetSortStartHandler([sortStart = Guarded(&TMainForm::AdvListView1SortStart)](int column) {
+            Guarded(HoldsLists, &TMainForm::AdvListView1ColumnClick));
+    // A sort the policy ignores is refused, so the header keeps its sort state.
+    AdvListView1->SetSortStartHandler([this](int column) {
         bool allow = true;
-        sortStart(column, allow);
-        return allow;
+        return RunUnderPolicy(WhenIdle, [&] { AdvListView1SortStart(column, allow); }) && allow;
     });
-    connect(AdvListView1, &TReportListView::resized, this, Guarded(&TMainForm::AdvListView1Resize));
+    connect(AdvListView1, &TReportListView::resized, this, Guarded(Always, &TMainForm::AdvListView1Resize));
     connect(AdvListView1, &TReportListView::leftClickCell, this,
-            Guarded(&TMainForm::AdvListView1LeftClickCell));
-    connect(AdvListView1, &TReportListView::keyDown, this, Guarded(&TMainForm::AdvListView1KeyDown));
-    connect(DeselectAllButton, &QAbstractButton::clicked, this, Guarded(&TMainForm::DeselectAllButtonClick));
+            Guarded(WhenIdle, &TMainForm::AdvListView1LeftClickCell));
+    // Holds the lists: the Delete key deletes a file and asks first.
+    connect(AdvListView1, &TReportListView::keyDown, this,
+            Guarded(HoldsLists, &TMainForm::AdvListView1KeyDown));
+    connect(DeselectAllButton, &QAbstractButton::clicked, this,
+            Guarded(WhenIdle, &TMainForm::DeselectAllButtonClick));
     connect(MoveSelectedButton, &QAbstractButton::clicked, this,
-            Guarded(&TMainForm::MoveSelectedButtonClick));
+            Guarded(HoldsLists, &TMainForm::MoveSelectedButtonClick));
     connect(DeleteSelectedButton, &QAbstractButton::clicked, this,
-            Guarded(&TMainForm::DeleteSelectedButtonClick));
-    connect(HelpButton, &QAbstractButton::clicked, this, Guarded(&TMainForm::HelpButtonClick));
-    connect(UpdateButton, &QAbstractButton::clicked, this, Guarded(&TMainForm::UpdateButtonClick));
-    connect(ReelgrabButton, &QAbstractButton::clicked, this, Guarded(&TMainForm::ReelgrabButtonClick));
-    connect(HTMLabel5, &THtmlLabel::clicked, this, Guarded(&TMainForm::HTMLabel5Click));
-    connect(PopupMenu1, &QMenu::aboutToShow, this, Guarded(&TMainForm::PopupMenu1Popup));
-    connect(FileProperties1, &QAction::triggered, this, Guarded(&TMainForm::FileProperties1Click));
-    connect(Opencontainedfolder1, &QAction::triggered, this, Guarded(&TMainForm::Opencontainedfolder1Click));
-    connect(Deletethisfile1, &QAction::triggered, this, Guarded(&TMainForm::Deletethisfile1Click));
-    connect(SelectAllinFolder1, &QAction::triggered, this, Guarded(&TMainForm::SelectAllinFolder1Click));
+            Guarded(HoldsLists, &TMainForm::DeleteSelectedButtonClick));
+    connect(HelpButton, &QAbstractButton::clicked, this, Guarded(Always, &TMainForm::HelpButtonClick));
+    connect(UpdateButton, &QAbstractButton::clicked, this, Guarded(Always, &TMainForm::UpdateButtonClick));
+    connect(ReelgrabButton, &QAbstractButton::clicked, this,
+            Guarded(Always, &TMainForm::ReelgrabButtonClick));
+    connect(HTMLabel5, &THtmlLabel::clicked, this, Guarded(Always, &TMainForm::HTMLabel5Click));
+    // The menu notes its row and the lists' generation whenever it opens; its row commands act on
+    // that row only while the lists are as they were then.
+    connect(PopupMenu1, &QMenu::aboutToShow, this, Guarded(Always, &TMainForm::PopupMenu1Popup));
+    connect(FileProperties1, &QAction::triggered, this, Guarded(WhenIdle, &TMainForm::FileProperties1Click));
+    connect(Opencontainedfolder1, &QAction::triggered, this,
+            Guarded(WhenIdle, &TMainForm::Opencontainedfolder1Click));
+    connect(Deletethisfile1, &QAction::triggered, this,
+            Guarded(HoldsLists, &TMainForm::Deletethisfile1Click));
+    connect(SelectAllinFolder1, &QAction::triggered, this,
+            Guarded(WhenIdle, &TMainForm::SelectAllinFolder1Click));
     connect(LeaveonlyoldestversionineachDupGroup1, &QAction::triggered, this,
-            Guarded(&TMainForm::LeaveonlyoldestversionineachDupGroup1Click));
+            Guarded(HoldsLists, &TMainForm::LeaveonlyoldestversionineachDupGroup1Click));
     connect(LeaveonlynewestversionineachDupGroup1, &QAction::triggered, this,
-            Guarded(&TMainForm::LeaveonlynewestversionineachDupGroup1Click));
-    connect(ExportResults1, &QAction::triggered, this, Guarded(&TMainForm::ExportResults1Click));
-    connect(ExportShortcut, &QShortcut::activated, this, Guarded(&TMainForm::ExportResults1Click));
-    connect(TreeView1, &QTreeWidget::itemExpanded, this, Guarded(&TMainForm::TreeView1Expanding));
-    connect(AddDirButton, &QAbstractButton::clicked, this, Guarded(&TMainForm::AddDirButtonClick));
-    connect(RemoveDirButton, &QAbstractButton::clicked, this, Guarded(&TMainForm::RemoveDirButtonClick));
-    connect(RemoveAllButton, &QAbstractButton::clicked, this, Guarded(&TMainForm::RemoveAllButtonClick));
+            Guarded(HoldsLists, &TMainForm::LeaveonlynewestversionineachDupGroup1Click));
+    // Holds the lists while its dialog is open and it writes them out.
+    connect(ExportResults1, &QAction::triggered, this, Guarded(HoldsLists, &TMainForm::ExportResults1Click));
+    connect(ExportShortcut, &QShortcut::activated, this,
+            Guarded(HoldsLists, &TMainForm::ExportResults1Click));
+    // The folder tree, the search list and the options are not the lists; a search disables what it
+    // reads.
+    connect(TreeView1, &QTreeWidget::itemExpanded, this, Guarded(Always, &TMainForm::TreeView1Expanding));
+    connect(AddDirButton, &QAbstractButton::clicked, this, Guarded(Always, &TMainForm::AddDirButtonClick));
+    connect(RemoveDirButton, &QAbstractButton::clicked, this,
+            Guarded(Always, &TMainForm::RemoveDirButtonClick));
+    connect(RemoveAllButton, &QAbstractButton::clicked, this,
+            Guarded(Always, &TMainForm::RemoveAllButtonClick));
     // Key events have no signal: DirectoriesListBoxKeyDown, MinSizeCheckKeyPress and
-    // MinSizeEditKeyPress run from eventFilter, FormCloseQuery from closeEvent.
+    // MinSizeEditKeyPress run from eventFilter, FormCloseQuery from closeEvent, always.
     DirectoriesListBox->installEventFilter(this);
     // Toggled rather than clicked, so the edit and the unit list follow every change of the check.
-    connect(MinSizeCheck, &QAbstractButton::toggled, this, Guarded(&TMainForm::MinSizeCheckClick));
+    connect(MinSizeCheck, &QAbstractButton::toggled, this, Guarded(Always, &TMainForm::MinSizeCheckClick));
     MinSizeCheck->installEventFilter(this);
     MinSizeEdit->installEventFilter(this);
 }
@@ -266,19 +189,6 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event)
     return QMainWindow::eventFilter(watched, event);
 }
 
-void TMainForm::SetStatusPanelText(int index, const QString& text)
-{
-    if (index >= 0 && index < StatusPanelCount)
-        m_statusPanels[static_cast<std::size_t>(index)]->setText(text);
-}
-
-QString TMainForm::StatusPanelText(int index) const
-{
-    if (index < 0 || index >= StatusPanelCount)
-        return {};
-    return m_statusPanels[static_cast<std::size_t>(index)]->text();
-}
-
 void TMainForm::BuildDriveTree()
 {
     ::BuildDriveTree(TreeView1, plat::ListDrives());
@@ -293,10 +203,6 @@ void TMainForm::TreeView1Expanding(QTreeWidgetItem* node)
 
 void TMainForm::StartButtonClick()
 {
-    // A click that reaches the window through the pump of a column sort or a file action: the lists
-    // are in use, and a search would release them.
-    if (!m_searching && ListsBusy())
-        return;
     const auto resetView = qScopeGuard([this] {
         AdvListView1->RepaintRows();
         AdvListView1->ResetSortState();
@@ -320,58 +226,13 @@ void TMainForm::FormCloseQuery(bool& canClose)
     StopFlag = 1;
     canClose = true;
     // Handlers below a pump still use the lists; the last of them to unwind releases them.
-    if (ListsBusy())
+    if (m_listWork.Busy())
         m_closeRequested = true;
     else
         ClearResults();
 }
 
 // Result list and marking.
-
-int TMainForm::TResultLink::SelectedRow() const
-{
-    return m_form.AdvListView1->SelectedIndex();
-}
-
-uint8_t TMainForm::TResultLink::SortDirection() const
-{
-    return uint8_t(m_form.AdvListView1->sortDirection());
-}
-
-void TMainForm::TResultLink::BeginRowUpdate()
-{
-    m_form.AdvListView1->BeginUpdate();
-}
-
-void TMainForm::TResultLink::EndRowUpdate()
-{
-    m_form.AdvListView1->EndUpdate();
-}
-
-void TMainForm::TResultLink::SetRowCount(int rows)
-{
-    m_form.AdvListView1->SetRowCount(rows);
-}
-
-void TMainForm::TResultLink::SelectAndFocusRow(int row)
-{
-    m_form.AdvListView1->SelectAndFocus(row);
-}
-
-void TMainForm::TResultLink::RepaintRows()
-{
-    m_form.AdvListView1->RepaintRows();
-}
-
-void TMainForm::TResultLink::SetSelectedText(const QString& text)
-{
-    m_form.SelectedTextout->setText(text);
-}
-
-void TMainForm::TResultLink::DeleteThisFile()
-{
-    m_form.Deletethisfile1Click();
-}
 
 void TMainForm::SortByColumn(int column, uint8_t direction)
 {
@@ -396,8 +257,6 @@ void TMainForm::AdvListView1DrawItemProp(int row, TReportRowPaint& paint)
 
 void TMainForm::AdvListView1ColumnClick(int column)
 {
-    // The sort lets messages through once; the list ignores header clicks until it returns.
-    const TListWork work(*this);
     ResultColumnClick(m_resultLink, column);
 }
 
@@ -411,46 +270,34 @@ void TMainForm::AdvListView1Resize()
     // The list fits its columns itself.
 }
 
-// The marking handlers do nothing while other work on the lists lets messages through: a mark
-// must not change under a sort that is reordering the rows or a run that is acting on the marks.
-
 void TMainForm::AdvListView1LeftClickCell(int row, int column, Qt::KeyboardModifiers)
 {
-    if (!ListsBusy())
-        ResultLeftClickCell(m_resultLink, row, column, plat::ShiftHeld());
+    ResultLeftClickCell(m_resultLink, row, column, plat::ShiftHeld());
 }
 
 void TMainForm::AdvListView1KeyDown(int key, Qt::KeyboardModifiers)
 {
-    if (!ListsBusy())
-        ResultKeyDown(m_resultLink, key, plat::ShiftHeld());
+    ResultKeyDown(m_resultLink, key, plat::ShiftHeld());
 }
 
 void TMainForm::DeselectAllButtonClick()
 {
-    if (!ListsBusy())
-        DeselectAll(m_resultLink);
+    DeselectAll(m_resultLink);
 }
 
 void TMainForm::SelectAllinFolder1Click()
 {
-    if (!ListsBusy())
-        SelectAllInFolder(m_resultLink);
+    if (const std::optional<int> row = MenuRow())
+        SelectAllInFolder(m_resultLink, *row);
 }
 
 void TMainForm::LeaveonlyoldestversionineachDupGroup1Click()
 {
-    if (ListsBusy())
-        return;
-    const TListWork work(*this);
     LeaveOnlyOneVersion(m_resultLink, TKeptVersion::Oldest);
 }
 
 void TMainForm::LeaveonlynewestversionineachDupGroup1Click()
 {
-    if (ListsBusy())
-        return;
-    const TListWork work(*this);
     LeaveOnlyOneVersion(m_resultLink, TKeptVersion::Newest);
 }
 
@@ -458,19 +305,18 @@ void TMainForm::LeaveonlynewestversionineachDupGroup1Click()
 
 void TMainForm::MoveSelectedButtonClick()
 {
-    TListWork work(*this);
     MoveSelected(m_fileActionWindow);
 }
 
 void TMainForm::DeleteSelectedButtonClick()
 {
-    TListWork work(*this);
     DeleteSelected(m_fileActionWindow);
 }
 
 void TMainForm::PopupMenu1Popup()
 {
-    const TPopupMenuState state = PopupMenuState(AdvListView1->SelectedIndex());
+    m_menuRow = TMenuRow{AdvListView1->SelectedIndex(), m_listWork.Generation()};
+    const TPopupMenuState state = PopupMenuState(m_menuRow->Row);
     for (QAction* rowCommand : {FileProperties1, Opencontainedfolder1, SelectAllinFolder1,
                                 LeaveonlyoldestversionineachDupGroup1, LeaveonlynewestversionineachDupGroup1})
         rowCommand->setEnabled(state.RowCommands);
@@ -478,22 +324,34 @@ void TMainForm::PopupMenu1Popup()
     ExportResults1->setEnabled(AdvListView1->RowCount() > 0);
 }
 
+std::optional<int> TMainForm::MenuRow()
+{
+    if (!m_menuRow)
+        return AdvListView1->SelectedIndex();
+    const TMenuRow menu = *std::exchange(m_menuRow, std::nullopt);
+    if (menu.Generation != m_listWork.Generation())
+        return std::nullopt;
+    return menu.Row;
+}
+
 void TMainForm::FileProperties1Click()
 {
-    if (const int32_t index = RecordOfRow(AdvListView1->SelectedIndex()); index >= 0)
-        ShowFileProperties(FullPath(ResultList[index]));
+    const std::optional<int> row = MenuRow();
+    if (const TFileInfoType* record = row ? RecordAtRow(*row) : nullptr)
+        ShowFileProperties(FullPath(*record));
 }
 
 void TMainForm::Opencontainedfolder1Click()
 {
-    if (const int32_t index = RecordOfRow(AdvListView1->SelectedIndex()); index >= 0)
-        ExploreFolder(PathList[ResultList[index].PathIndex], FullPath(ResultList[index]));
+    const std::optional<int> row = MenuRow();
+    if (const TFileInfoType* record = row ? RecordAtRow(*row) : nullptr)
+        ExploreFolder(PathList[record->PathIndex], FullPath(*record));
 }
 
 void TMainForm::Deletethisfile1Click()
 {
-    TListWork work(*this);
-    DeleteThisFile(AdvListView1->SelectedIndex(), m_fileActionWindow);
+    if (const std::optional<int> row = MenuRow())
+        DeleteThisFile(*row, m_fileActionWindow);
 }
 
 void TMainForm::HelpButtonClick()

@@ -3,6 +3,7 @@
 #include "ui_VarneMain.h"
 
 #include "actions/FileActions.h"
+#include "app/HandlerPolicy.h"
 #include "app/MessageBoxes.h"
 #include "results/ResultWindow.h"
 #include "search/SearchDisplay.h"
@@ -16,6 +17,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 class QCloseEvent;
@@ -54,6 +56,7 @@ public:
     void BuildDriveTree();
 
     // Operations of the window.
+    // Runs through StartButtonClick, whose policy holds the lists for the search.
     void SearchStart();
     void PrepareToStart();
     void PrepareToStop();
@@ -107,32 +110,21 @@ private:
     // "Export results..." at the end of the list's menu, and Ctrl+S on the list.
     void BuildExportCommand();
     void ConnectHandlers();
-    // Slots that run `handler` in the handler guard, taking exactly the handler's arguments.
-    // GuardedInPaint is for handlers that run while the result list paints: their errors are shown
-    // once the paint is over.
-    template <typename... TArgs> auto Guarded(void (TMainForm::*handler)(TArgs...));
+    // Slots that run `handler` under `policy` in the handler guard, taking exactly the handler's
+    // arguments. GuardedInPaint is for handlers that run while the result list paints (they always
+    // run): their errors are shown once the paint is over.
+    template <typename... TArgs> auto Guarded(THandlerPolicy policy, void (TMainForm::*handler)(TArgs...));
     template <typename... TArgs> auto GuardedInPaint(void (TMainForm::*handler)(TArgs...));
+    // Runs `body` in the handler guard when `policy` lets it run now, holding the lists when the
+    // policy says so; returns whether it ran.
+    bool RunUnderPolicy(THandlerPolicy policy, const std::function<void()>& body);
     // Runs MinSizeEditKeyPress for a key event; returns whether the event is used up.
     bool FilterMinSizeEditKey(QKeyEvent* event);
 
-    // Held by every handler that works on the lists and pumps messages while it does (a search, a
-    // column sort, "Leave only oldest/newest", a delete or move run): a Start click that arrives
-    // through such a pump starts nothing.
-    class TListWork
-    {
-    public:
-        explicit TListWork(TMainForm& form) : m_form(form) { ++m_form.m_listWork; }
-        ~TListWork() { m_form.ListWorkEnded(); }
-        TListWork(const TListWork&) = delete;
-        TListWork& operator=(const TListWork&) = delete;
-
-    private:
-        TMainForm& m_form;
-    };
-    bool ListsBusy() const { return m_listWork > 0; }
-    // A close request that came while the lists were in use releases them now.
+    // Ends one piece of list work; a close request that came meanwhile releases the lists once the
+    // last piece has ended.
     void ListWorkEnded();
-    int m_listWork = 0;
+    TListWork m_listWork;
 
     // Search run.
     void SetTotalFilesText(const QString& text) override;
@@ -183,6 +175,18 @@ private:
         TMainForm& m_form;
     };
     TResultLink m_resultLink{*this};
+
+    // The row the list's menu was last opened for, and the lists' generation then.
+    struct TMenuRow
+    {
+        int Row = -1;
+        uint64_t Generation = 0;
+    };
+    std::optional<TMenuRow> m_menuRow;
+    // The row a command of the list's menu acts on: the row the menu was opened for, or nullopt when
+    // the lists changed since; the selected row for a command reached without the menu. One opening
+    // of the menu serves one command.
+    std::optional<int> MenuRow();
 
     // File actions.
 

@@ -1,5 +1,6 @@
 #include "FileLists.h"
 
+#include "core/SortRanks.h"
 #include "platform/LocaleText.h"
 
 #include <new>
@@ -59,6 +60,7 @@ void ReleaseSearchLists()
     PathList.Clear();
     PathInfo.Clear();
     NamePool.Clear();
+    ReleaseKeptRanks();
     FileCount = PathCount = ResultCount = -1;
     FileCapacity = PathCapacity = ResultCapacity = 0;
     OriginalBytes = DuplicateBytes = 0;
@@ -78,6 +80,7 @@ void ReserveScanLists()
 void ReserveResultList()
 {
     ResultList.Clear();
+    ReleaseKeptRanks();
     ResultCount = -1;
     ResultCapacity = ReserveWithFallback([](int32_t n) { ResultList.SetLength(n); });
 }
@@ -199,4 +202,10 @@ void ResetSearchGlobals()
     CurrentFile.clear();
     MinFileSize = 0;
     StopFlag = 1;
+}
+
+const TStringArr& EmptyFolderList()
+{
+    static const TStringArr empty;
+    return empty;
 }

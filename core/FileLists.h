@@ -8,9 +8,10 @@
 #include <cstdint>
 #include <functional>
 
-// The lists of a search and the globals that go with them. They are touched only on the
-// user-interface thread; handlers that run inside a pump of a search must not append to, cut
-// or release a list.
+// The lists of a search and the globals that go with them. They are written only on the
+// user-interface thread; a column sort by name reads NamePool on helper threads while that thread
+// waits for them, pumping nothing. Handlers that run inside a pump of a search must not append to,
+// cut or release a list.
 
 extern TFileList FileList;       // every file the scan accepted (start of a search .. end of comparison)
 extern TStringArr PathList;      // the folders holding them, each ending with '/'
@@ -51,8 +52,8 @@ inline constexpr int32_t GrowthStart = 510'000;
 // Returns the length that was had.
 int32_t ReserveWithFallback(const std::function<void(int32_t)>& reserve);
 
-// Releases every list of a search (PathInfo and the name pool too): counters -1, capacities 0,
-// byte totals 0.
+// Releases every list of a search (PathInfo, the name pool and the kept sort ranks too):
+// counters -1, capacities 0, byte totals 0.
 void ReleaseSearchLists();
 // Releases the lists, then reserves FileList and PathList with the fallbacks.
 void ReserveScanLists();
@@ -88,6 +89,9 @@ inline QString NameOf(const TFileInfoType& record)
 // Byte count as text with " B", " KB", " MB" or " GB" (powers of 1,024), with the decimal
 // separator of LocaleFormat and no thousands separators.
 QString SizeText(int64_t bytes);
+
+// The folder list given to a sort that compares no folders.
+const TStringArr& EmptyFolderList();
 
 // "Original files + duplicates:" and "Disk space using:" as ResultList and the byte totals stand.
 QString DuplicateCountText();

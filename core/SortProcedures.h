@@ -27,7 +27,8 @@ int32_t CompareCrc(const TFileInfoType& A, const TFileInfoType& B, uint8_t Direc
 void SortFiles(TFileList& List, int32_t Low, int32_t High, TCompareFunc Compare, uint8_t Direction);
 
 // Sorts the entries Order[Low..High] by the records of List they point to; entries move as
-// wholes, records never move. The insertion pass always runs.
+// wholes, records never move. The insertion pass always runs. Sorts of ResultList by name or
+// folder keep their ranks for the next (core/SortRanks.h).
 void SortOrder(const TFileList& List, TSortList& Order, const TStringArr& Folders, int32_t Low, int32_t High,
                TCompareFunc Compare, uint8_t Direction);
 

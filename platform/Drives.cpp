@@ -187,9 +187,9 @@ bool ProbeDrive(const TDrive& drive)
     return drive.Type == DriveRemote || FolderReachable(drive.FolderPath);
 }
 
-void SetSysfsRootForTest(const QString* root)
+const QString* SetSysfsRootForTest(const QString* root)
 {
-    g_sysfsRoot = root;
+    return std::exchange(g_sysfsRoot, root);
 }
 
 } // namespace plat

@@ -45,6 +45,7 @@ int DriveImageIndex(int type, bool floppy);
 bool ProbeDrive(const TDrive& drive);
 
 // Where the kernel's device information is mounted ("/sys"); tests point it at a fake tree.
-void SetSysfsRootForTest(const QString* root); // nullptr restores "/sys"
+// nullptr restores "/sys"; returns the root it replaces.
+const QString* SetSysfsRootForTest(const QString* root);
 
 } // namespace plat

@@ -1,6 +1,5 @@
 #include "FileOps.h"
 
-#include "platform/DirListing.h"
 #include "platform/FileStamp.h"
 
 #include <cerrno>
@@ -85,22 +84,6 @@ int OpenFolderHandle(const QByteArray& path, TUniqueFd& folder)
 int UnlinkFileAt(int folderFd, const QByteArray& name)
 {
     return SetLastError(::unlinkat(folderFd, name.constData(), 0) == 0 ? 0 : errno);
-}
-
-int SetAttributesAt(int folderFd, const QByteArray& name, int32_t attr)
-{
-    struct stat st
-    {
-    };
-    if (::fstatat(folderFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
-        return SetLastError(errno);
-    mode_t mode = st.st_mode & 07777;
-    if (attr & AttrReadOnly)
-        mode &= ~mode_t(S_IWUSR | S_IWGRP | S_IWOTH);
-    else
-        mode |= S_IWUSR;
-    // The no-follow flag makes the C library refuse a link instead of changing its target.
-    return SetLastError(::fchmodat(folderFd, name.constData(), mode, AT_SYMLINK_NOFOLLOW) == 0 ? 0 : errno);
 }
 
 QByteArray CandidateName(const QByteArray& name, int attempt)

@@ -25,11 +25,6 @@ int OpenFolderHandle(const QByteArray& path, TUniqueFd& folder);
 // Removes the file `name` from the folder open as `folderFd`.
 int UnlinkFileAt(int folderFd, const QByteArray& name);
 
-// Writes the attribute bits of a record back to the file: with the read-only bit the file loses
-// every write permission, without it its owner may write. Other bits have no meaning here. A
-// symbolic link standing at `name` is never followed.
-int SetAttributesAt(int folderFd, const QByteArray& name, int32_t attr);
-
 // The name to try at `attempt` (1, 2, 3, ...) when `name` is taken: "photo.jpg", then
 // "photo (2).jpg", "photo (3).jpg", ... The extension is the part from the last dot on; a name
 // that only starts with a dot has none.

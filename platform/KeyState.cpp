@@ -2,6 +2,8 @@
 
 #include <QGuiApplication>
 
+#include <utility>
+
 namespace plat {
 namespace {
 std::optional<bool>& ShiftOverride()
@@ -20,9 +22,9 @@ bool ShiftHeld()
     return QGuiApplication::keyboardModifiers().testFlag(Qt::ShiftModifier);
 }
 
-void SetShiftHeldForTest(std::optional<bool> held)
+std::optional<bool> SetShiftHeldForTest(std::optional<bool> held)
 {
-    ShiftOverride() = held;
+    return std::exchange(ShiftOverride(), held);
 }
 
 } // namespace plat

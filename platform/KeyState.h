@@ -8,7 +8,8 @@ namespace plat {
 // event, which for a click or a key press is the state of that click or press.
 bool ShiftHeld();
 
-// Makes ShiftHeld() answer `held` until called again with no value; for tests.
-void SetShiftHeldForTest(std::optional<bool> held);
+// Makes ShiftHeld() answer `held` until called again with no value; for tests. Returns the answer
+// it replaces.
+std::optional<bool> SetShiftHeldForTest(std::optional<bool> held);
 
 } // namespace plat

@@ -5,7 +5,10 @@
 #include <QFile>
 #include <QList>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <utility>
 
 namespace plat {
 namespace {
@@ -108,9 +111,9 @@ std::vector<TMount> ReadMountTable()
     return ParseMountInfo(file.readAll());
 }
 
-void SetMountInfoSourceForTest(const QByteArray* text)
+const QByteArray* SetMountInfoSourceForTest(const QByteArray* text)
 {
-    g_testSource = text;
+    return std::exchange(g_testSource, text);
 }
 
 bool IsPseudoFileSystem(const QString& fsType)
@@ -218,6 +221,29 @@ QStringList MountSourcePaths(const std::vector<TMount>& mounts, const TMount& mo
         sources << root;
     sources.removeDuplicates();
     return sources;
+}
+
+const TMount* MountOfFolder(const std::vector<TMount>& mounts, int folderFd, const QByteArray& folderPath)
+{
+    struct statx st
+    {
+    };
+    if (::statx(folderFd, "", AT_EMPTY_PATH, STATX_MNT_ID, &st) == 0 && (st.stx_mask & STATX_MNT_ID) != 0) {
+        for (const TMount& mount : mounts)
+            if (uint64_t(mount.Id) == st.stx_mnt_id)
+                return &mount;
+        return nullptr;
+    }
+    // Kernels before 5.8 tell no mount id: the longest mount point above the path, the later of two
+    // on one place.
+    const TMount* found = nullptr;
+    for (const TMount& mount : mounts) {
+        const QByteArray& point = mount.MountPointBytes;
+        const bool holds = point == "/" || folderPath == point || folderPath.startsWith(point + '/');
+        if (holds && (found == nullptr || point.size() >= found->MountPointBytes.size()))
+            found = &mount;
+    }
+    return found;
 }
 
 bool IsLocalBindMount(const TMount& mount)

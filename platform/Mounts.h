@@ -37,7 +37,8 @@ std::vector<TMount> ParseMountInfo(const QByteArray& text);
 
 // The mounts of this process; a replaceable source so tests can feed their own table.
 std::vector<TMount> ReadMountTable();
-void SetMountInfoSourceForTest(const QByteArray* text); // nullptr restores the real file
+// nullptr restores the real file; returns the source it replaces.
+const QByteArray* SetMountInfoSourceForTest(const QByteArray* text);
 
 // Kernel and virtual file systems (proc, sysfs, devtmpfs, ...): never browsed, never scanned.
 bool IsPseudoFileSystem(const QString& fsType);
@@ -59,6 +60,11 @@ std::set<uint64_t> NeverScannedDevices(const std::vector<TMount>& mounts);
 // the Root itself when no other mount shows the device. Each path ends with '/'. Empty for the
 // mount of a whole file system.
 QStringList MountSourcePaths(const std::vector<TMount>& mounts, const TMount& mount);
+
+// The mount that holds the folder open as `folderFd`, whose path is `folderPath`: found by the
+// mount's id where the kernel tells it (a path may lead through a mount that was covered
+// later), else as the last mounted of the mount points that hold the path. nullptr when none does.
+const TMount* MountOfFolder(const std::vector<TMount>& mounts, int folderFd, const QByteArray& folderPath);
 
 // Whether asking the mount point of `mount` about itself cannot block: a bind mount on a local
 // file system (the mounts of whole file systems are never asked).

@@ -7,6 +7,7 @@
 #include <linux/openat2.h>
 #include <sys/syscall.h>
 #include <unistd.h>
+#include <utility>
 
 namespace plat {
 namespace {
@@ -87,9 +88,9 @@ int OpenFolderBeneath(int dirFd, QByteArrayView relative, int flags, TUniqueFd& 
     return 0;
 }
 
-void SetOpenat2AllowedForTest(bool allowed)
+bool SetOpenat2AllowedForTest(bool allowed)
 {
-    g_openat2Allowed = allowed;
+    return std::exchange(g_openat2Allowed, allowed);
 }
 
 } // namespace plat

@@ -16,6 +16,7 @@ namespace plat {
 int OpenFolderBeneath(int dirFd, QByteArrayView relative, int flags, TUniqueFd& folder);
 
 // Tests walk component by component as on kernels without openat2 (false), or use it again.
-void SetOpenat2AllowedForTest(bool allowed);
+// Returns the setting it replaces.
+bool SetOpenat2AllowedForTest(bool allowed);
 
 } // namespace plat

@@ -16,9 +16,14 @@ namespace plat {
 
 struct TTrash::TPlace
 {
-    uint64_t Device = 0;
-    QByteArray TopDir; // the top folder of the mount, no trailing '/' ("" for "/"); unused at home
-    bool NoTrash = false;
+    // For the trash of a mount, unused at home:
+    int MountId = -1;
+    QByteArray TopDir;       // the mount point, no trailing '/' ("" for "/")
+    uint64_t TopDevice = 0;  // st_dev of its files; those of a btrfs subvolume below carry another
+    uint64_t FileSystem = 0; // the mount table's device, the same for every mount of one file system
+    bool Opened = false;     // its trash folders were looked for
+    TUniqueFd Top;
+
     int Error = 0; // why the place cannot be used
     TUniqueFd Files;
     TUniqueFd Info;
@@ -119,17 +124,21 @@ QByteArray ParentOf(const QByteArray& path)
     return slash <= 0 ? QByteArray("/") : path.left(slash);
 }
 
-// The top folder of the mount that holds `folderPath`: the highest folder above it on `device`.
-QByteArray TopDirOf(uint64_t device, const QByteArray& folderPath)
+// The nearest existing folder at or above `path`.
+QByteArray ExistingFolder(QByteArray path)
 {
-    QByteArray top = folderPath;
-    while (top != "/") {
-        const QByteArray parent = ParentOf(top);
-        if (DeviceOf(parent) != device)
-            break;
-        top = parent;
-    }
-    return top == "/" ? QByteArray() : top;
+    while (DeviceOf(path) == UINT64_MAX && path != "/")
+        path = ParentOf(path);
+    return path;
+}
+
+// What a refused top-folder trash means: this user can have no trash on that file system (a top
+// folder that is not writable or not a folder of this user's, a read-only mount), which is
+// reported as a file that cannot be moved there.
+int NoTrashThere(int error)
+{
+    return error == EACCES || error == EPERM || error == EROFS || error == ENOTDIR || error == ELOOP ? EXDEV
+                                                                                                     : error;
 }
 
 // A trash name no longer than a name may be once numbered and given ".trashinfo"; the original
@@ -203,49 +212,80 @@ TTrash::TPlace& TTrash::HomePlace()
     return *m_home;
 }
 
-TTrash::TPlace& TTrash::TopDirPlace(uint64_t device, const QByteArray& folderPath)
+TTrash::TPlace& TTrash::MountPlace(int folderFd, const QByteArray& folderPath)
 {
-    for (const auto& place : m_topDirs)
-        if (place->Device == device && (folderPath + '/').startsWith(place->TopDir + '/'))
-            return *place;
-    auto& place = *m_topDirs.emplace_back(std::make_unique<TPlace>());
-    place.Device = device;
-    place.TopDir = TopDirOf(device, folderPath);
-    const TUniqueFd top(
-        ::open(place.TopDir.isEmpty() ? "/" : place.TopDir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!top) {
-        place.Error = errno;
-        return place;
+    if (!m_mountsRead) {
+        m_mounts = ReadMountTable();
+        m_mountsRead = true;
     }
+    const TMount* mount = MountOfFolder(m_mounts, folderFd, folderPath);
+    const int id = mount != nullptr ? mount->Id : -1;
+    for (const auto& place : m_mountPlaces)
+        if (place->MountId == id)
+            return *place;
+    auto& place = *m_mountPlaces.emplace_back(std::make_unique<TPlace>());
+    place.MountId = id;
+    place.Error = EXDEV;
+    if (mount == nullptr)
+        return place;
+    place.TopDir = mount->MountPointBytes == "/" ? QByteArray() : mount->MountPointBytes;
+    place.FileSystem = mount->Device();
+    place.Top.Reset(
+        ::open(place.TopDir.isEmpty() ? "/" : place.TopDir.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    struct stat st
+    {
+    };
+    // The mount point must still lead to that mount (a later mount may cover it).
+    if (!place.Top || ::fstat(place.Top.Get(), &st) != 0 ||
+        MountOfFolder(m_mounts, place.Top.Get(), place.TopDir) != mount)
+        return place;
+    place.TopDevice = uint64_t(st.st_dev);
+    place.Error = 0;
+    return place;
+}
+
+int TTrash::OpenTopTrash(TPlace& place)
+{
+    if (place.Opened)
+        return place.Error;
+    place.Opened = true;
+    const int top = place.Top.Get();
     const QByteArray uid = QByteArray::number(::getuid());
 
     // A shared .Trash prepared by the administrator is used only when it is a real, sticky folder.
     struct stat shared
     {
     };
-    if (::fstatat(top.Get(), ".Trash", &shared, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(shared.st_mode) &&
+    if (::fstatat(top, ".Trash", &shared, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(shared.st_mode) &&
         (shared.st_mode & S_ISVTX) != 0) {
-        const TUniqueFd sharedFd(
-            ::openat(top.Get(), ".Trash", O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        const TUniqueFd sharedFd(::openat(top, ".Trash", O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
         TUniqueFd own;
         if (sharedFd && OpenSubFolder(sharedFd.Get(), uid.constData(), own) == 0 &&
             CheckOwnFolder(own.Get()) == 0 && OpenFilesAndInfo(own.Get(), place.Files, place.Info) == 0)
-            return place;
+            return place.Error = 0;
     }
 
     const QByteArray own = ".Trash-" + uid;
-    if (::mkdirat(top.Get(), own.constData(), 0700) != 0 && errno != EEXIST) {
-        // Nobody lets this user keep a trash folder on this file system.
-        place.NoTrash = errno == EACCES || errno == EPERM || errno == EROFS;
-        place.Error = errno;
-        return place;
-    }
-    const TUniqueFd ownFd(
-        ::openat(top.Get(), own.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (::mkdirat(top, own.constData(), 0700) != 0 && errno != EEXIST)
+        return place.Error = NoTrashThere(errno);
+    const TUniqueFd ownFd(::openat(top, own.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     place.Error = ownFd ? CheckOwnFolder(ownFd.Get()) : errno;
     if (place.Error == 0)
         place.Error = OpenFilesAndInfo(ownFd.Get(), place.Files, place.Info);
-    return place;
+    return place.Error = NoTrashThere(place.Error);
+}
+
+uint64_t TTrash::HomeFileSystem()
+{
+    if (!m_homeFileSystemKnown) {
+        m_homeFileSystemKnown = true;
+        m_homeFileSystem = UINT64_MAX;
+        const QByteArray folder = ExistingFolder(HomeTrashFolder());
+        const TUniqueFd fd(::open(folder.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+        if (const TMount* mount = fd ? MountOfFolder(m_mounts, fd.Get(), folder) : nullptr)
+            m_homeFileSystem = mount->Device();
+    }
+    return m_homeFileSystem;
 }
 
 int TTrash::TrashInto(const TPlace& place, int folderFd, const QByteArray& name,
@@ -278,10 +318,16 @@ int TTrash::TrashInto(const TPlace& place, int folderFd, const QByteArray& name,
     return EEXIST;
 }
 
-int TTrash::MoveToTrash(int folderFd, const QByteArray& name, TTrashResult* result)
+int TTrash::TrashAtHome(int folderFd, const QByteArray& name, const QByteArray& folderPath)
 {
-    if (result)
-        *result = TTrashResult::Trashed;
+    const TPlace& home = HomePlace();
+    if (home.Error != 0)
+        return home.Error;
+    return TrashInto(home, folderFd, name, (folderPath == "/" ? QByteArray() : folderPath) + '/' + name);
+}
+
+int TTrash::MoveToTrash(int folderFd, const QByteArray& name)
+{
     struct stat st
     {
     };
@@ -296,38 +342,34 @@ int TTrash::MoveToTrash(int folderFd, const QByteArray& name, TTrashResult* resu
 
     if (!m_homeDeviceKnown) {
         // The home trash may not exist yet: the nearest folder above it tells its file system.
-        QByteArray probe = HomeTrashFolder();
-        while ((m_homeDevice = DeviceOf(probe)) == UINT64_MAX && probe != "/")
-            probe = ParentOf(probe);
+        m_homeDevice = DeviceOf(ExistingFolder(HomeTrashFolder()));
         m_homeDeviceKnown = true;
     }
-    bool homeRefused = false;
     if (device == m_homeDevice) {
-        const TPlace& home = HomePlace();
-        if (home.Error != 0)
-            return SetLastError(home.Error);
-        const QByteArray path = (folderPath == "/" ? QByteArray() : folderPath) + '/' + name;
-        const int error = TrashInto(home, folderFd, name, path);
+        const int error = TrashAtHome(folderFd, name, folderPath);
         // Another mount of the home file system (a bind mount) cannot rename into it.
         if (error != EXDEV)
             return SetLastError(error);
-        homeRefused = true;
     }
 
-    const TPlace& place = TopDirPlace(device, folderPath);
-    if (place.NoTrash && !homeRefused) {
-        if (result)
-            *result = TTrashResult::DeletedForGood;
-        return UnlinkFileAt(folderFd, name);
-    }
+    TPlace& place = MountPlace(folderFd, folderPath);
     if (place.Error != 0)
-        return SetLastError(homeRefused ? EXDEV : place.Error);
-    // Inside a top-folder trash the path is kept relative to the top folder, so the trash still
-    // restores when the file system is mounted elsewhere.
-    QByteArray relative = folderPath.mid(place.TopDir.size() + 1);
-    if (!relative.isEmpty())
-        relative += '/';
-    return SetLastError(TrashInto(place, folderFd, name, relative + name));
+        return SetLastError(place.Error);
+    if (device == place.TopDevice && (folderPath + '/').startsWith(place.TopDir + '/')) {
+        if (const int error = OpenTopTrash(place))
+            return SetLastError(error);
+        // Inside a top-folder trash the path is kept relative to the top folder, so the trash still
+        // restores when the file system is mounted elsewhere.
+        QByteArray relative = folderPath.mid(place.TopDir.size() + 1);
+        if (!relative.isEmpty())
+            relative += '/';
+        return SetLastError(TrashInto(place, folderFd, name, relative + name));
+    }
+    // A btrfs subvolume below the mount point: no trash tool looks for a trash at its top, so only
+    // the home trash can take the file, when it is on the same file system.
+    if (device != m_homeDevice && place.FileSystem == HomeFileSystem())
+        return SetLastError(TrashAtHome(folderFd, name, folderPath));
+    return SetLastError(EXDEV);
 }
 
 } // namespace plat

@@ -11,12 +11,6 @@
 
 namespace {
 
-const TStringArr& NoFolders()
-{
-    static const TStringArr empty;
-    return empty;
-}
-
 // SortList gets the length of ResultList and shows it in its own order, banded by group; with
 // `reversed` the last record comes first.
 void FillInResultOrder(bool reversed)
@@ -33,19 +27,6 @@ void SortByKey(TCompareFunc compare, const TStringArr& folders, uint8_t directio
         SortOrder(ResultList, SortList, folders, 0, ResultCount, compare, direction);
     RenumberBands();
 }
-
-// Keeps the list from painting while its rows change, also when the change fails.
-class TRowUpdate
-{
-public:
-    explicit TRowUpdate(TResultWindow& window) : m_window(window) { m_window.BeginRowUpdate(); }
-    ~TRowUpdate() { m_window.EndRowUpdate(); }
-    TRowUpdate(const TRowUpdate&) = delete;
-    TRowUpdate& operator=(const TRowUpdate&) = delete;
-
-private:
-    TResultWindow& m_window;
-};
 
 } // namespace
 
@@ -130,7 +111,7 @@ void SortByColumn(int column, uint8_t direction)
 
 void SortByName(uint8_t direction)
 {
-    SortByKey(CompareName, NoFolders(), direction);
+    SortByKey(CompareName, EmptyFolderList(), direction);
 }
 
 void SortByFolder(uint8_t direction)
@@ -140,7 +121,7 @@ void SortByFolder(uint8_t direction)
 
 void SortByDate(uint8_t direction)
 {
-    SortByKey(CompareTime, NoFolders(), direction);
+    SortByKey(CompareTime, EmptyFolderList(), direction);
 }
 
 void RenumberBands()

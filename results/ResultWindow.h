@@ -23,3 +23,16 @@ public:
     virtual void SetSelectedText(const QString& text) = 0; // beside "Selected:"
     virtual void DeleteThisFile() = 0;                     // the file of the selected row
 };
+
+// Keeps the list from painting while its rows change, also when the change fails.
+class TRowUpdate
+{
+public:
+    explicit TRowUpdate(TResultWindow& window) : m_window(window) { m_window.BeginRowUpdate(); }
+    ~TRowUpdate() { m_window.EndRowUpdate(); }
+    TRowUpdate(const TRowUpdate&) = delete;
+    TRowUpdate& operator=(const TRowUpdate&) = delete;
+
+private:
+    TResultWindow& m_window;
+};

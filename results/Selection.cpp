@@ -84,7 +84,6 @@ void MarkDuplicatesInFolder(int32_t pathIndex)
 
 void KeepOneVersionPerGroup(TKeptVersion kept)
 {
-    static const TStringArr noFolders;
     TSortList members; // one group's records, sorted by time
     ForEachGroup([&](int32_t first, int32_t last) {
         members.clear();
@@ -98,7 +97,7 @@ void KeepOneVersionPerGroup(TKeptVersion kept)
         const auto count = int32_t(members.size());
         if (count - removed < 2)
             return true;
-        SortOrder(ResultList, members, noFolders, 0, count - 1, CompareTime, uint8_t(kept));
+        SortOrder(ResultList, members, EmptyFolderList(), 0, count - 1, CompareTime, uint8_t(kept));
         // Removed is read again: a file may have been deleted while the sort let messages through.
         // The group keeps its first file left, or its first reference file when it has one.
         int32_t keptIndex = -1;
@@ -180,7 +179,12 @@ void DeselectAll(TResultWindow& window)
 
 void SelectAllInFolder(TResultWindow& window)
 {
-    const TFileInfoType* selected = RecordAtRow(window.SelectedRow());
+    SelectAllInFolder(window, window.SelectedRow());
+}
+
+void SelectAllInFolder(TResultWindow& window, int row)
+{
+    const TFileInfoType* selected = RecordAtRow(row);
     if (!selected || ResultCount <= 1)
         return;
     MarkDuplicatesInFolder(selected->PathIndex);

@@ -69,7 +69,9 @@ void ResultLeftClickCell(TResultWindow& window, int row, int column, bool shift)
 // is a Qt key code.
 void ResultKeyDown(TResultWindow& window, int key, bool shift);
 void DeselectAll(TResultWindow& window);
-// "Select all duplicates in this folder", the folder of the selected row's file.
+// "Select all duplicates in this folder", the folder of the selected row's file, or of the file
+// on `row`.
 void SelectAllInFolder(TResultWindow& window);
+void SelectAllInFolder(TResultWindow& window, int row);
 // "Leave only oldest/newest version in each Dup.Group".
 void LeaveOnlyOneVersion(TResultWindow& window, TKeptVersion kept);

@@ -108,6 +108,7 @@ void TFolderScan::NoteMounts()
 {
     const std::vector<plat::TMount> mounts = plat::ReadMountTable();
     m_neverScannedDevices = plat::NeverScannedDevices(mounts);
+    m_trash = plat::TTrashFolders(mounts);
     for (const plat::TMount& mount : mounts) {
         // Whole file systems are never asked: a dead server must not hang the search.
         if (!plat::IsLocalBindMount(mount))
@@ -141,7 +142,7 @@ void TFolderScan::ScanFolderTree(const QString& Folder, const QString& Mask)
     QString path = Folder.isEmpty() ? plat::CurrentDirectory() : plat::WithTrailingSeparator(Folder);
     // Protection is judged on where the folder really is: through links, "..", "//", relative paths.
     m_canonicalRoot = plat::CanonicalFolder(path);
-    if (m_canonicalRoot.isEmpty())
+    if (m_canonicalRoot.isEmpty() || m_trash.Holds(m_canonicalRoot))
         return;
     m_rootLength = path.size();
     m_reference.StartAt(m_canonicalRoot);
@@ -195,6 +196,13 @@ bool TFolderScan::MayEnter(const plat::TFileId& folder, TProtection protection) 
              m_protectedFolders.contains(folder));
 }
 
+bool TFolderScan::IsTrashFolder(const QString& path, const plat::TFileId& folder) const
+{
+    const QStringView below = QStringView(path).mid(m_rootLength).chopped(1);
+    const qsizetype slash = below.lastIndexOf(QLatin1Char('/'));
+    return m_trash.IsTrash(folder, below.mid(slash + 1), m_canonicalRoot, below.left(slash + 1));
+}
+
 bool TFolderScan::IsSystemFileName(const QString& name) const
 {
     for (const plat::TWildcard& type : m_systemTypes)
@@ -235,7 +243,7 @@ bool TFolderScan::ScanFolder(QString& Path, const plat::TWildcard& Mask, const p
     const qsizetype entryLength = Path.size();
 
     // The parent's listing already tells most folders that are passed over; they are not read.
-    if (Expected != nullptr && !MayEnter(*Expected, protection))
+    if (Expected != nullptr && (!MayEnter(*Expected, protection) || IsTrashFolder(Path, *Expected)))
         return true;
     plat::TFolderListing listing;
     bool readable = plat::ReadFolder(Path, Expected == nullptr, listing) == 0 &&

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/DirListing.h"
+#include "platform/TrashFolders.h"
 #include "platform/Wildcard.h"
 #include "search/ReferenceWalk.h"
 #include "search/SearchSettings.h"
@@ -27,9 +28,9 @@ void ScanSearchFolders(const TSearchSettings& settings);
 // One walk over the search folders. Within it no folder is entered twice and no file (device and
 // inode) is taken twice, so a bind-mounted copy or a second hard link never shows a file as its
 // own duplicate; links, FIFOs, sockets and devices are never taken, and neither folders nor files
-// of kernel and virtual file systems. System folders are judged on canonical paths, by identity
-// and through the mount table, so no second path or bind mount exposes them; the user's home
-// folders and all below them are never system folders.
+// of kernel and virtual file systems, nor the desktop's trash folders. System folders are judged
+// on canonical paths, by identity and through the mount table, so no second path or bind mount
+// exposes them; the user's home folders and all below them are never system folders.
 class TFolderScan
 {
 public:
@@ -64,6 +65,8 @@ private:
     // Neither on a never-scanned device, nor entered before, nor a protected folder (when
     // protection is on and the folder is not passed through on the way home).
     bool MayEnter(const plat::TFileId& folder, TProtection protection) const;
+    // The sub-folder `path` (ending with '/') of the walk is a trash folder.
+    bool IsTrashFolder(const QString& path, const plat::TFileId& folder) const;
     bool IsSystemFileName(const QString& name) const;
     bool TakesFile(const plat::TDirEntry& entry);
 
@@ -72,6 +75,7 @@ private:
     QStringList m_homes;             // canonical
     std::array<plat::TWildcard, 4> m_systemTypes;
     std::set<uint64_t> m_neverScannedDevices;
+    plat::TTrashFolders m_trash;
     // The protected folders themselves and every mount of something below one: a bind mount shows
     // them under paths no prefix catches.
     TIdSet m_protectedFolders;

@@ -1,16 +1,15 @@
 #include "SearchRun.h"
 
 #include "core/FileLists.h"
+#include "core/MessageText.h"
 #include "core/SortProcedures.h"
 #include "platform/LocaleText.h"
 #include "search/CompareFiles.h"
 #include "search/FolderScan.h"
 #include "search/ReferenceGroups.h"
+#include "search/StatusText.h"
 
 namespace {
-
-// The line break of the program's messages: line feed, then carriage return.
-const QString NewLine = QStringLiteral("\n\r");
 
 int32_t GroupCount()
 {
@@ -30,7 +29,7 @@ std::exception_ptr RunSearchLists(const TSearchSettings& settings, TSearchDispla
     ScanSearchFolders(settings);
     TrimScanLists();
     if (StopFlag == 0) {
-        display.SetStatusText(QStringLiteral(" Status: Prepare filelist.."));
+        display.SetStatusText(StatusText(TSearchStatus::PreparingFileList));
         SortFiles(FileList, 0, FileCount, CompareSize, 1);
     }
     ReserveResultList();
@@ -54,14 +53,6 @@ QString ElapsedText(uint32_t milliseconds)
     const uint32_t seconds = milliseconds / 1000;
     return TwoDigits(seconds / 3600) + QLatin1Char(':') + TwoDigits(seconds % 3600 / 60) + QLatin1Char(':') +
            TwoDigits(seconds % 60);
-}
-
-QString LiveStatusText()
-{
-    if (SearchPhase == 1)
-        return QStringLiteral(" Status: Comparing \"") + CurrentFile + QLatin1Char('"');
-    return QStringLiteral(" Status: Scan \"") + CurrentFolder + QStringLiteral("\"...  ") +
-           QString::number(int64_t(FileCount) + 1) + QStringLiteral(" Files");
 }
 
 QString SearchReportText(bool interrupted, const QString& totalFilesText)

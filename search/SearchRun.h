@@ -22,9 +22,5 @@ std::exception_ptr RunSearchLists(const TSearchSettings& settings, TSearchDispla
 // hh:mm:ss of a number of milliseconds; from 100 hours on only the last two digits of the hours.
 QString ElapsedText(uint32_t milliseconds);
 
-// The status text while a search runs: the folder being scanned and the files taken so far, or the
-// file being compared.
-QString LiveStatusText();
-
 // The message at the end of a search. `totalFilesText` is what "Files scanned:" shows.
 QString SearchReportText(bool interrupted, const QString& totalFilesText);

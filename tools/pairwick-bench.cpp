@@ -6,23 +6,28 @@
 // main window on the offscreen platform (Start clicked, message boxes answered OK), so the cost of
 // the window and its event processing can be measured against the engine; it then also reports the
 // longest stretch without event processing and, with --stop-after or --close-after, how quickly a
-// Stop click or a close of the window ends the search.
+// Stop click or a close of the window ends the search. With --sorts it then clicks each column
+// header twice and pages down once, timing each until the list has painted.
 
 #include "app/EventPump.h"
 #include "app/FindCommand.h"
 #include "app/MessageBoxes.h"
 #include "app/VarneMain.h"
 #include "core/FileLists.h"
+#include "core/SortRanks.h"
 #include "platform/FileAccess.h"
 #include "platform/FolderHandles.h"
 #include "platform/Pump.h"
+#include "ui/ReportListView.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QHeaderView>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QStringList>
 
 #include <atomic>
@@ -32,6 +37,8 @@
 #include <stdexcept>
 #include <thread>
 
+#include <time.h>
+
 namespace {
 
 using TClock = std::chrono::steady_clock;
@@ -40,15 +47,17 @@ struct TOptions
 {
     TSearchSettings Settings;
     bool Window = false;
+    bool Sorts = false;    // time the column sorts after the search
     int StopAfterMs = -1;  // a Stop click this long after Start
     int CloseAfterMs = -1; // a close of the window this long after Start
 };
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: pairwick-bench [--window [--stop-after MS | --close-after MS]] [--mask M] "
-                         "[--min-size N[B|KB|MB]] "
-                         "[--no-skip-zero] [--no-protect] [--reference FOLDER]... FOLDER...\n");
+    std::fprintf(stderr,
+                 "usage: pairwick-bench [--window [--sorts] [--stop-after MS | --close-after MS]] [--mask M] "
+                 "[--min-size N[B|KB|MB]] "
+                 "[--no-skip-zero] [--no-protect] [--reference FOLDER]... FOLDER...\n");
     return 2;
 }
 
@@ -61,6 +70,8 @@ std::optional<TOptions> ParseArguments(const QStringList& args)
         const bool hasValue = i + 1 < args.size();
         if (arg == QLatin1String("--window"))
             options.Window = true;
+        else if (arg == QLatin1String("--sorts"))
+            options.Sorts = true;
         else if (arg == QLatin1String("--stop-after") && hasValue)
             options.StopAfterMs = args[++i].toInt();
         else if (arg == QLatin1String("--close-after") && hasValue)
@@ -112,6 +123,48 @@ int RunEngine(const TOptions& options)
                  qPrintable(QString::number(FileCount + 1)), groups, ResultCount + 1 - groups,
                  static_cast<unsigned long long>(plat::TFileReader::TotalBytesRead()), searchMs);
     return 0;
+}
+
+// Milliseconds of processor time the process has used, on all its threads.
+double ProcessCpuMs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
+}
+
+// Clicks each column header twice, as a user sorts by a column and then reverses it, and pages down
+// once; each is timed until the list has painted, in elapsed and in processor time (the machine
+// may be shared).
+void TimeColumnClicks(TMainForm& form)
+{
+    InstallEventPump();      // the program's own, as the clicks of a user meet it
+    form.resize(1280, 1000); // about a maximised window on a common screen
+    auto* list = form.findChild<TReportListView*>(QStringLiteral("AdvListView1"));
+    auto timed = [&](const auto& action) {
+        QCoreApplication::processEvents(); // what earlier steps left to do is not counted
+        const auto start = TClock::now();
+        const double cpuStart = ProcessCpuMs();
+        action();
+        QCoreApplication::processEvents();
+        list->viewport()->repaint();
+        return QStringLiteral("%1 ms (processor %2 ms)")
+            .arg(Milliseconds(TClock::now() - start), 0, 'f', 1)
+            .arg(ProcessCpuMs() - cpuStart, 0, 'f', 1);
+    };
+    QHeaderView* header = list->horizontalHeader();
+    for (const int column : {0, 1, 4, 3, 2}) {
+        const QString first = timed([&] { emit header->sectionClicked(column); });
+        const QString second = timed([&] { emit header->sectionClicked(column); });
+        std::fprintf(stderr, "sort by \"%s\": first click %s, second click %s\n",
+                     qPrintable(list->model()->headerData(column, Qt::Horizontal).toString()),
+                     qPrintable(first), qPrintable(second));
+    }
+    QScrollBar* bar = list->verticalScrollBar();
+    const QString page = timed([&] { bar->setValue(bar->value() + bar->pageStep()); });
+    std::fprintf(stderr, "page down (%d rows): %s; ranks kept: %zu bytes\n", bar->pageStep(),
+                 qPrintable(page), KeptRankBytes());
+    RemoveEventPump();
 }
 
 // Puts the options into the window's controls, as a user would set them.
@@ -197,6 +250,8 @@ int RunWindow(const TOptions& options)
     }
     std::fprintf(stderr, "report: %s\n",
                  qPrintable(QString(report).replace(QLatin1String("\n\r"), QLatin1String(" | "))));
+    if (options.Sorts && form)
+        TimeColumnClicks(*form);
     return 0;
 }
 

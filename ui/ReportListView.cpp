@@ -1,224 +1,16 @@
 #include "ReportListView.h"
 
+#include "ReportListDelegate.h"
+#include "ReportListHeader.h"
 #include "ThemePaint.h"
 
-#include <QBitmap>
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QPainter>
-#include <QPolygon>
-#include <QRegion>
 #include <QScopedValueRollback>
 #include <QStyledItemDelegate>
-
-namespace {
-
-constexpr int CellPadding = 3;
-constexpr int HeaderPadding = 4;
-constexpr int GlyphGap = 4;
-
-QPixmap DefaultCheckImage(bool checked)
-{
-    QPixmap image(16, 16);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    theme::DrawCheckIndicator(painter, QRect(1, 1, theme::IndicatorSize, theme::IndicatorSize), checked,
-                              theme::TIndicatorState::Normal);
-    return image;
-}
-
-QPixmap DefaultSortGlyph(bool up)
-{
-    QPixmap image(9, 5);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(0x60, 0x60, 0x60));
-    QPolygonF triangle;
-    if (up)
-        triangle << QPointF(0, 5) << QPointF(9, 5) << QPointF(4.5, 0);
-    else
-        triangle << QPointF(0, 0) << QPointF(9, 0) << QPointF(4.5, 5);
-    painter.drawPolygon(triangle);
-    return image;
-}
-
-class TReportHeader : public QHeaderView
-{
-public:
-    explicit TReportHeader(TReportListView* view) : QHeaderView(Qt::Horizontal, view), m_view(view)
-    {
-        setMouseTracking(true);
-        viewport()->setMouseTracking(true);
-    }
-
-    QSize sizeHint() const override
-    {
-        QSize hint = QHeaderView::sizeHint();
-        hint.setHeight(fontMetrics().height() + 8);
-        return hint;
-    }
-
-protected:
-    void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override
-    {
-        if (!rect.isValid())
-            return;
-        painter->save();
-        QColor face = m_view->headerColor();
-        if (logicalIndex == m_pressed)
-            face = face.darker(112);
-        else if (logicalIndex == m_hot && m_view->hotTrack())
-            face = face.lighter(110);
-        theme::FillVerticalGradient(*painter, rect, face.lighter(106), face);
-        painter->setPen(QColor(0xA0, 0xA0, 0xA0));
-        painter->drawLine(rect.bottomLeft(), rect.bottomRight());
-        painter->drawLine(rect.topRight(), rect.bottomRight());
-        painter->setPen(QColor(255, 255, 255, 160));
-        painter->drawLine(rect.topLeft(), rect.bottomLeft() - QPoint(0, 1));
-
-        const QPixmap glyph = GlyphFor(logicalIndex);
-        const int shift = logicalIndex == m_pressed ? 1 : 0;
-        QRect textRect = rect.adjusted(HeaderPadding + shift, shift, -HeaderPadding, 0);
-        // Only the glyph's visible pixels take room: a 16-pixel picture of a small triangle would
-        // otherwise cut short the caption of a narrow column such as "Dup. Group".
-        const QRect visible = glyph.isNull()          ? QRect()
-                              : glyph.mask().isNull() ? glyph.rect()
-                                                      : QRegion(glyph.mask()).boundingRect();
-        const int glyphRoom = glyph.isNull() ? 0 : GlyphGap + visible.width();
-        const QString caption =
-            model() ? model()->headerData(logicalIndex, Qt::Horizontal).toString() : QString();
-        const QString shown =
-            fontMetrics().elidedText(caption, Qt::ElideRight, qMax(0, textRect.width() - glyphRoom));
-        painter->setFont(font());
-        painter->setPen(palette().color(QPalette::ButtonText));
-        painter->drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter, shown);
-        if (!glyph.isNull()) {
-            const int x = textRect.left() + fontMetrics().horizontalAdvance(shown) + GlyphGap;
-            if (x + visible.width() <= rect.right()) {
-                const int y = rect.top() + (rect.height() - glyph.height()) / 2 + visible.top();
-                painter->drawPixmap(QPoint(x, y), glyph, visible);
-            }
-        }
-        painter->restore();
-    }
-
-    void mouseMoveEvent(QMouseEvent* event) override
-    {
-        QHeaderView::mouseMoveEvent(event);
-        SetHot(logicalIndexAt(event->position().toPoint()));
-    }
-
-    void mousePressEvent(QMouseEvent* event) override
-    {
-        QHeaderView::mousePressEvent(event);
-        // A press on a divider resizes instead of clicking; the cursor tells which.
-        if (event->button() == Qt::LeftButton && viewport()->cursor().shape() != Qt::SplitHCursor)
-            SetPressed(logicalIndexAt(event->position().toPoint()));
-    }
-
-    void mouseReleaseEvent(QMouseEvent* event) override
-    {
-        SetPressed(-1);
-        QHeaderView::mouseReleaseEvent(event);
-    }
-
-    bool viewportEvent(QEvent* event) override
-    {
-        if (event->type() == QEvent::Leave)
-            SetHot(-1);
-        return QHeaderView::viewportEvent(event);
-    }
-
-private:
-    QPixmap GlyphFor(int logicalIndex) const
-    {
-        if (!m_view->showSortGlyph() || logicalIndex != m_view->sortColumn())
-            return QPixmap();
-        return m_view->sortDirection() == 1 ? m_view->sortDownImage() : m_view->sortUpImage();
-    }
-
-    void SetHot(int section)
-    {
-        if (section == m_hot)
-            return;
-        m_hot = section;
-        viewport()->update();
-    }
-
-    void SetPressed(int section)
-    {
-        if (section == m_pressed)
-            return;
-        m_pressed = section;
-        viewport()->update();
-    }
-
-    const TReportListView* m_view; // not owned: the list this header belongs to
-    int m_hot = -1;
-    int m_pressed = -1;
-};
-
-class TReportDelegate : public QStyledItemDelegate
-{
-public:
-    explicit TReportDelegate(TReportListView* view) : QStyledItemDelegate(view), m_view(view) {}
-
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
-    {
-        painter->save();
-        const QRect cell = option.rect;
-        const bool selected = option.state.testFlag(QStyle::State_Selected);
-        if (selected)
-            painter->fillRect(cell, m_view->selectionColor());
-        else
-            painter->fillRect(cell, index.data(Qt::BackgroundRole).value<QBrush>());
-
-        int left = cell.left() + CellPadding;
-        const QVariant checkState = index.data(Qt::CheckStateRole);
-        const QVariant emblem = index.data(Qt::DecorationRole);
-        if (checkState.isValid()) {
-            const QPixmap image = emblem.isValid() ? emblem.value<QPixmap>()
-                                  : checkState.value<Qt::CheckState>() == Qt::Checked
-                                      ? m_view->checkedImage()
-                                      : m_view->uncheckedImage();
-            const int top = cell.top() + (cell.height() - image.height()) / 2;
-            painter->drawPixmap(left, top, image);
-            left += image.width() + CellPadding;
-        }
-
-        const QVariant fontValue = index.data(Qt::FontRole);
-        const QFont font = fontValue.isValid() ? fontValue.value<QFont>() : option.font;
-        painter->setFont(font);
-        painter->setPen(selected ? m_view->selectionTextColor()
-                                 : index.data(Qt::ForegroundRole).value<QBrush>().color());
-        const QRect textRect(left, cell.top(), cell.right() - CellPadding - left + 1, cell.height());
-        const QString text = index.data(Qt::DisplayRole).toString();
-        const QString shown = QFontMetrics(font).elidedText(text, Qt::ElideRight, qMax(0, textRect.width()));
-        painter->drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown);
-
-        if (m_view->gridLines()) {
-            painter->setPen(m_view->gridColor());
-            painter->drawLine(cell.topRight(), cell.bottomRight());
-            painter->drawLine(cell.bottomLeft(), cell.bottomRight());
-        }
-        painter->restore();
-    }
-
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const override
-    {
-        return QSize(option.rect.width(), m_view->fixedRowHeight());
-    }
-
-private:
-    const TReportListView* m_view; // not owned: the list this delegate paints
-};
-
-} // namespace
 
 TReportListView::TReportListView(QWidget* parent)
     : QTableView(parent), m_model(new TReportListModel(this)), m_uncheckedImage(DefaultCheckImage(false)),
@@ -239,7 +31,7 @@ TReportListView::TReportListView(QWidget* parent)
     setPalette(colors);
 
     setModel(m_model);
-    auto* header = new TReportHeader(this);
+    QHeaderView* header = CreateReportHeader(this);
     setHorizontalHeader(header);
     header->setSectionsClickable(true);
     header->setSectionsMovable(false);
@@ -257,7 +49,7 @@ TReportListView::TReportListView(QWidget* parent)
     rows->setSectionResizeMode(QHeaderView::Fixed);
     rows->setDefaultSectionSize(m_rowHeight);
 
-    setItemDelegate(new TReportDelegate(this));
+    setItemDelegate(CreateReportDelegate(this));
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);

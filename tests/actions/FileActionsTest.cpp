@@ -7,6 +7,7 @@
 #include "tests/support/SearchFixture.h"
 #include "tests/support/SearchResults.h"
 #include "tests/support/TempHome.h"
+#include "tests/support/TestMount.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -17,12 +18,15 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <optional>
 #include <stdexcept>
+#include <sys/fsuid.h>
 #include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 #include <utility>
 
 namespace {
@@ -111,20 +115,21 @@ protected:
     QString Canonical(const QString& relative) { return QDir(tree.Root()).canonicalPath() + '/' + relative; }
     // The original paths the home trash keeps, decoded, after checking the form of each record
     // (only unreserved characters stay unencoded, a local time of now) and that its file is there.
-    QStringList TrashedPaths()
+    QStringList TrashedPaths() { return TrashedPaths(home.Trash()); }
+    QStringList TrashedPaths(const QString& trash)
     {
         static const QRegularExpression form(
             QStringLiteral("^\\[Trash Info\\]\nPath=([A-Za-z0-9/%._~-]+)\n"
                            "DeletionDate=(\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d)\n\\z"));
         const QDateTime now = QDateTime::currentDateTime();
         QStringList paths;
-        for (const QFileInfo& info : QDir(home.Trash() + "info").entryInfoList(QDir::Files)) {
+        for (const QFileInfo& info : QDir(trash + "info").entryInfoList(QDir::Files)) {
             const QRegularExpressionMatch match = form.match(QString::fromUtf8(Content(info.filePath())));
             EXPECT_TRUE(match.hasMatch()) << info.fileName().toStdString();
             const QDateTime deleted = QDateTime::fromString(match.captured(2), Qt::ISODate);
             EXPECT_TRUE(deleted.isValid() && std::abs(deleted.secsTo(now)) <= 60)
                 << match.captured(2).toStdString();
-            EXPECT_TRUE(QFile::exists(home.Trash() + "files/" + info.completeBaseName()));
+            EXPECT_TRUE(QFile::exists(trash + "files/" + info.completeBaseName()));
             paths << QString::fromUtf8(QByteArray::fromPercentEncoding(match.captured(1).toLatin1()));
         }
         paths.sort();
@@ -293,6 +298,75 @@ TEST_F(FileActionsTest, MenuStateAndDeleteThisFile)
     EXPECT_EQ(Take(), QStringList({"stats", "repaint"}));
     ResultCount = -1;
     EXPECT_EQ(state(0), std::pair(true, false));
+}
+
+// Another user, owner of the read-only file in "fixed", who can no longer reach "locked" and may
+// not change "fixed" (root obeys permissions only under another file-system uid).
+TEST_F(FileActionsTest, AFileOutOfReachIsNotFoundAndAFailedDeleteKeepsItsMode)
+{
+    for (const char* folder : {"ok", "locked", "fixed"})
+        tree.File(folder + QStringLiteral("/7.txt"), "seven");
+    const QByteArray fixedFile = tree.Path("fixed/7.txt").toUtf8();
+    ::chmod(fixedFile.constData(), 0444);
+    const bool root = ::geteuid() == 0;
+    ASSERT_TRUE(!root || ::chown(fixedFile.constData(), 65534, 65534) == 0);
+    ASSERT_EQ(SearchForResults(settings), 3);
+
+    for (const auto& [folder, mode] : {std::pair("", 0755), {"locked", 0}, {"fixed", 0555}})
+        ::chmod(tree.Path(folder).toUtf8().constData(), mode);
+    Mark({"locked", "fixed"});
+    DeleteChoice = 2;
+    ::setfsuid(root ? 65534 : ::getuid());
+    DeleteSelected(*this);
+    ::setfsuid(::getuid());
+    ::chmod(tree.Path("locked").toUtf8().constData(), 0755);
+    EXPECT_EQ(Take(),
+              QStringList({"delete form", "error+abort: Cannot delete file \"7.txt\"\n\rError code: 13",
+                           "error+abort: Cannot find file \"7.txt\"", "info: 0 of 2 files was deleted.",
+                           "repaint", "stats"}));
+    EXPECT_FALSE(QFile::permissions(fixedFile) & QFileDevice::WriteOwner);
+}
+
+// A btrfs disk: a file at its top goes to the trash at its top, unless the top refuses one (made
+// immutable); the user's home is a subvolume, whose files go to the home trash; a file of another
+// subvolume has no trash any tool would show (the one at a subvolume's top is never listed).
+// Files without a trash stay, reported with 18.
+TEST_F(FileActionsTest, EachFileGoesToTheTrashOfItsMountOrStays)
+{
+    const QString folder = tree.Folder("disk");
+    TTestMount disk(folder,
+                    QStringLiteral("truncate -s 128M '%1img' && mkfs.btrfs -q '%1img' >/dev/null 2>&1 && "
+                                   "mount -o loop '%1img' '%2'")
+                        .arg(tree.Root(), folder)
+                        .toStdString());
+    if (!disk.Ok())
+        GTEST_SKIP() << "no btrfs image can be mounted here";
+    for (const char* subvolume : {"home", "sub"})
+        ASSERT_EQ(std::system(qPrintable("btrfs -q subvolume create '" + folder + subvolume + "'")), 0);
+    for (const char* file : {"top.txt", "home/mine.txt", "sub/deep.txt", "sub/.Trash-1000/files/old.txt"})
+        tree.File("disk/" + QString::fromUtf8(file), "eight");
+    qputenv("HOME", tree.Path("disk/home").toUtf8());
+    qputenv("XDG_DATA_HOME", tree.Path("disk/home/data").toUtf8());
+    settings.Folders = {folder};
+    ASSERT_EQ(SearchForResults(settings), 3);
+
+    Mark({"disk", "home", "sub"});
+    DeleteChoice = 1;
+    const QString immutable = "chattr %1i '" + folder + "'";
+    ASSERT_EQ(std::system(qPrintable(immutable.arg('+'))), 0);
+    DeleteSelected(*this);
+    ASSERT_EQ(std::system(qPrintable(immutable.arg('-'))), 0);
+    DeleteSelected(*this);
+    const QString noTrash = QStringLiteral("error+abort: Cannot delete file \"%1.txt\"\n\rError code: 18");
+    EXPECT_EQ(Take(),
+              QStringList({"delete form", noTrash.arg("top"), noTrash.arg("deep"),
+                           "info: 1 of 3 files was deleted.", "repaint", "stats", "delete form",
+                           noTrash.arg("deep"), "info: 1 of 2 files was deleted.", "repaint", "stats"}));
+    EXPECT_EQ(TrashedPaths(tree.Path("disk/home/data/Trash/")),
+              QStringList({Canonical("disk/home/mine.txt")}));
+    EXPECT_EQ(TrashedPaths(tree.Path("disk/.Trash-%1/").arg(::getuid())), QStringList({"top.txt"}));
+    EXPECT_EQ(QDir(tree.Path("disk/sub")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList({".Trash-1000", "deep.txt"}));
 }
 
 TEST_F(FileActionsTest, ReferenceFilesAreNeverMarkedMovedOrDeletedAndGroupsOnlyInReferenceAreLeftOut)

@@ -1,6 +1,7 @@
 #include "actions/ShellCommands.h"
 
 #include "actions/PropertiesDialog.h"
+#include "tests/support/ScopedSeam.h"
 #include "tests/support/TempTree.h"
 #include "tests/support/UrlCatcher.h"
 
@@ -67,7 +68,7 @@ TEST(ShellCommands, TheFileManagerIsAskedWithoutWaitingAndOurFallbacksStandIn)
     // No bus at all: the folder opens at once, and so does our own properties window.
     QDBusConnection noBus =
         QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/bus"), "pw-none");
-    SetFileManagerBusForTest(&noBus);
+    const TScopedSeam bus(&SetFileManagerBusForTest, &noBus);
     ExploreFolder(folder, file);
     EXPECT_EQ(folders.Urls, QList<QUrl>({QUrl::fromLocalFile(folder)}));
     ShowFileProperties(file);
@@ -105,7 +106,6 @@ TEST(ShellCommands, TheFileManagerIsAskedWithoutWaitingAndOurFallbacksStandIn)
     EXPECT_TRUE(QTest::qWaitFor([&] { return !folders.Urls.isEmpty(); }, 5000));
     EXPECT_EQ(folders.Urls, QList<QUrl>({QUrl::fromLocalFile(folder)}));
     EXPECT_TRUE(PropertiesShown().isEmpty());
-    SetFileManagerBusForTest(nullptr);
     QDBusConnection::disconnectFromPeer("pw-file-manager");
 }
 

@@ -1,7 +1,6 @@
 #include "app/MessageBoxes.h"
-#include "app/EventPump.h"
 
-#include "platform/Pump.h"
+#include "tests/support/MessageBoxRecorder.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -23,31 +22,6 @@
 namespace {
 
 using namespace std::chrono_literals;
-
-// Answers every box with `Answer` and keeps what was asked; the previous hook comes back after.
-class THookedBoxes
-{
-public:
-    THookedBoxes()
-    {
-        m_previous = SetMessageBoxHook([this](const TMessageBoxRequest& request) {
-            Requests.push_back(request);
-            if (OnBox)
-                OnBox(request);
-            return Answer;
-        });
-    }
-    ~THookedBoxes() { SetMessageBoxHook(std::move(m_previous)); }
-    THookedBoxes(const THookedBoxes&) = delete;
-    THookedBoxes& operator=(const THookedBoxes&) = delete;
-
-    std::vector<TMessageBoxRequest> Requests;
-    TMessageButton Answer = TMessageButton::Ok;
-    std::function<void(const TMessageBoxRequest&)> OnBox;
-
-private:
-    TMessageBoxHook m_previous;
-};
 
 QAbstractButton* ButtonWithCaption(const QMessageBox& box, const QString& caption)
 {
@@ -110,7 +84,7 @@ TEST(MessageBoxes, RequestsCarryTitleButtonsAndCaptionsOfTheirKind)
 
 TEST(MessageBoxes, HookGetsTheTextUnchangedAndItsAnswerIsReturned)
 {
-    THookedBoxes boxes;
+    TMessageBoxRecorder boxes;
     const QString text = QStringLiteral("Delete 3 files?\n\r\"/tmp/x\"");
     boxes.Answer = TMessageButton::No;
     EXPECT_EQ(ShowMessageBox(TMessageKind::Confirm, text), TMessageButton::No);
@@ -209,7 +183,7 @@ TEST(MessageBoxes, WithoutAHookARealModalBoxAnswers)
 
 TEST(HandlerGuard, AnEscapedErrorIsShownInTheErrorBox)
 {
-    THookedBoxes boxes;
+    TMessageBoxRecorder boxes;
     RunHandler([] { throw std::runtime_error("Cannot open \"/data/x\": permission denied"); });
     RunHandler([] { throw 42; });
     bool ran = false;
@@ -225,7 +199,7 @@ TEST(HandlerGuard, AnEscapedErrorIsShownInTheErrorBox)
 
 TEST(HandlerGuard, ErrorsWhileTheErrorBoxIsOpenAreDropped)
 {
-    THookedBoxes boxes;
+    TMessageBoxRecorder boxes;
     boxes.OnBox = [](const TMessageBoxRequest&) {
         // Repaints and ticks while the box is open fail again.
         RunHandler([] { throw std::runtime_error("again"); });
@@ -252,7 +226,7 @@ TEST(HandlerGuard, ErrorsWhileTheErrorBoxIsOpenAreDropped)
 
 TEST(HandlerGuard, ErrorsRaisedWhilePaintingAreShownOnceThePaintIsOver)
 {
-    THookedBoxes boxes;
+    TMessageBoxRecorder boxes;
     RunHandler([] { throw std::runtime_error("row 7"); }, &ReportHandlerErrorLater);
     RunHandler([] { throw std::runtime_error("row 8"); }, &ReportHandlerErrorLater);
     EXPECT_TRUE(boxes.Requests.empty()) << "no box inside the paint";
@@ -265,63 +239,6 @@ TEST(HandlerGuard, ErrorsRaisedWhilePaintingAreShownOnceThePaintIsOver)
     QCoreApplication::processEvents();
     ASSERT_EQ(boxes.Requests.size(), 2u);
     EXPECT_EQ(boxes.Requests[1].Text, QStringLiteral("row 9"));
-}
-
-// A clock the test moves by hand; each real pump takes 3 ms of it.
-class ThrottledPump : public ::testing::Test
-{
-protected:
-    std::chrono::steady_clock::time_point now{};
-    int processed = 0;
-    TThrottledPump pump{[this] {
-                            ++processed;
-                            now += 3ms;
-                        },
-                        [this] { return now; }};
-};
-
-TEST_F(ThrottledPump, ProcessesAtMostOncePerIntervalCountedFromTheEndOfTheLastPump)
-{
-    pump();
-    EXPECT_EQ(processed, 1); // the first call always pumps; it ends at 3 ms
-    pump();
-    EXPECT_EQ(processed, 1);
-    now += 4ms + 999us; // 4.999 ms after the end, 7.999 ms after the start
-    pump();
-    EXPECT_EQ(processed, 1);
-    now += 1us;
-    pump();
-    EXPECT_EQ(processed, 2); // ends at 11 ms
-    now += 3ms;
-    pump(); // skipped calls do not move the point the interval is counted from
-    EXPECT_EQ(processed, 2);
-    now += 2ms;
-    pump();
-    EXPECT_EQ(processed, 3);
-    now += 1h;
-    pump();
-    EXPECT_EQ(processed, 4);
-}
-
-TEST(EventPump, InstalledPumpProcessesPendingEventsAndRemovingItStops)
-{
-    const std::function<void()> previous = plat::SetPumpHook({});
-    int delivered = 0;
-    QMetaObject::invokeMethod(
-        qApp, [&] { ++delivered; }, Qt::QueuedConnection);
-    plat::PumpMessages();
-    EXPECT_EQ(delivered, 0);
-    InstallEventPump();
-    plat::PumpMessages();
-    EXPECT_EQ(delivered, 1);
-    RemoveEventPump();
-    QMetaObject::invokeMethod(
-        qApp, [&] { ++delivered; }, Qt::QueuedConnection);
-    plat::PumpMessages();
-    EXPECT_EQ(delivered, 1);
-    QCoreApplication::processEvents();
-    EXPECT_EQ(delivered, 2);
-    plat::SetPumpHook(previous);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "core/FileLists.h"
 #include "platform/Drives.h"
+#include "tests/support/ScopedSeam.h"
 #include "tests/support/TempTree.h"
 
 #include <QAbstractButton>
@@ -18,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -36,8 +38,8 @@ protected:
                                      "32 1 8:3 / %2 rw - ext4 /dev/sda3 rw\n")
                           .arg(m_diskA.chopped(1), m_diskB.chopped(1))
                           .toUtf8();
-        plat::SetSysfsRootForTest(&m_sysfs);
-        plat::SetMountInfoSourceForTest(&m_mountInfo);
+        m_sysfsSeam.emplace(&plat::SetSysfsRootForTest, &m_sysfs);
+        m_mountInfoSeam.emplace(&plat::SetMountInfoSourceForTest, &m_mountInfo);
         m_savedLocale = LocaleFormat;
         m_window = std::make_unique<TMainForm>();
         m_tree = Find<QTreeWidget>("TreeView1");
@@ -51,8 +53,8 @@ protected:
     {
         m_window.reset();
         LocaleFormat = m_savedLocale;
-        plat::SetMountInfoSourceForTest(nullptr);
-        plat::SetSysfsRootForTest(nullptr);
+        m_mountInfoSeam.reset();
+        m_sysfsSeam.reset();
     }
 
     template <typename T> T* Find(const char* name) const
@@ -98,6 +100,8 @@ protected:
     TTempTree m_files;
     QString m_sysfs, m_diskA, m_diskB;
     QByteArray m_mountInfo;
+    std::optional<TScopedSeam<const QString*>> m_sysfsSeam;
+    std::optional<TScopedSeam<const QByteArray*>> m_mountInfoSeam;
     QLocale m_savedLocale;
     std::unique_ptr<TMainForm> m_window;
     QTreeWidget* m_tree = nullptr;

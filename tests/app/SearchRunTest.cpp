@@ -5,12 +5,14 @@
 #include "results/ResultView.h"
 #include "search/SearchRun.h"
 #include "tests/support/FakeDrives.h"
+#include "tests/support/MessageBoxRecorder.h"
 #include "tests/support/PumpScript.h"
 #include "ui/ReportListView.h"
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QCheckBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -42,12 +44,10 @@ protected:
         m_window = std::make_unique<TMainForm>();
         LocaleFormat = QLocale(QLocale::English, QLocale::UnitedStates);
         m_window->show();
-        m_previousHook = SetMessageBoxHook([this](const TMessageBoxRequest& request) {
-            Boxes.push_back(request);
+        m_boxes.OnBox = [this](const TMessageBoxRequest&) {
             if (OnBox)
                 OnBox();
-            return TMessageButton::Ok;
-        });
+        };
         TTempTree& files = m_drives.m_files;
         for (int copy = 0; copy < 3; ++copy)
             files.PatternFile(QStringLiteral("t/a%1.bin").arg(copy), 300, 1);
@@ -61,7 +61,6 @@ protected:
     }
     void TearDown() override
     {
-        SetMessageBoxHook(m_previousHook);
         m_window.reset();
         ResetSearchGlobals();
         LocaleFormat = QLocale::system();
@@ -101,11 +100,9 @@ protected:
     TFakeDrives m_drives;
     std::unique_ptr<TMainForm> m_window;
     QString Folder;
-    std::vector<TMessageBoxRequest> Boxes;
+    TMessageBoxRecorder m_boxes;
+    std::vector<TMessageBoxRequest>& Boxes = m_boxes.Requests;
     std::function<void()> OnBox;
-
-private:
-    TMessageBoxHook m_previousHook;
 };
 
 TEST_F(SearchRun, FinishedSearchShowsGroupsFiguresAndSummaryThenAnEmptyListDropsThem)
@@ -118,6 +115,14 @@ TEST_F(SearchRun, FinishedSearchShowsGroupsFiguresAndSummaryThenAnEmptyListDrops
                 EXPECT_FALSE(Find(name)->isEnabled()) << name;
             EXPECT_TRUE(Find("TreeView1")->isEnabled() && List()->isEnabled());
             EXPECT_EQ(Find<QLabel>("SelectedTextout")->text(), QStringLiteral("0 / 0 MB"));
+        }
+        if (SearchPhase == 1 && ResultCount >= 1) {
+            // A header click while the search runs sorts nothing, shows no row and keeps the header.
+            const QHeaderView* header = List()->horizontalHeader();
+            QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                              {header->sectionViewportPosition(0) + 9, 5});
+            EXPECT_EQ(List()->RowCount(), 0);
+            EXPECT_EQ(List()->sortColumn(), 2);
         }
         m_window->AsyncTimerTimer();
         if (statusTexts.isEmpty() || statusTexts.back() != m_window->StatusPanelText(2))

@@ -1,5 +1,6 @@
 #include "core/SortProcedures.h"
 #include "core/FileLists.h"
+#include "core/SortRanks.h"
 #include "platform/Collation.h"
 #include "tests/support/PumpScript.h"
 
@@ -311,6 +312,55 @@ TEST_F(Sorts, RandomOrdersByNameOrFolderAgreeWithTheComparatorAndTheRecordPasses
             }
         }
     }
+}
+
+// The search's results keep their name and folder ranks from one column sort to the next. Sorts by
+// name, then by other columns, then by name both ways leave the order of the record passes, ties
+// included; results filled again after a release, or another collation, are ranked afresh.
+TEST_F(Sorts, ResultSortsKeepTheirRanksUntilTheListsAreReleased)
+{
+    std::mt19937 random(5);
+    const QStringList words = {"alpha", "Alpha", "beta", "Résumé", "resume", "Éclair", "zeta"};
+    const int32_t n = 9000; // enough distinct names to be keyed in parts
+    auto fillResults = [&] {
+        ReleaseSearchLists();
+        PathList.SetLength(12);
+        for (int32_t f = 0; f < 12; ++f)
+            AppendPath(QStringLiteral("/data/%1/").arg(words[f % words.size()]));
+        ResultList.SetLength(n);
+        for (int32_t i = 0; i < n; ++i)
+            ResultList.Put(
+                ++ResultCount,
+                {.Time = int32_t(random() % 5) - 2, // ties, and times of both signs
+                 .Name = NamePool.Add(words[qsizetype(random() % 7)] + QString::number(random() % 3000)),
+                 .PathIndex = int32_t(random() % 12)});
+    };
+    auto expectRecordPassOrder = [&](TCompareFunc compare, uint8_t direction) {
+        BuildSortList();
+        TSortList reference = SortList;
+        QuickSortOrder(ResultList, reference, PathList, 0, ResultCount, compare, direction);
+        InsertionSortOrder(ResultList, reference, PathList, 0, ResultCount, compare, direction);
+        SortOrder(ResultList, SortList, PathList, 0, ResultCount, compare, direction);
+        for (int32_t r = 0; r < n; ++r)
+            ASSERT_EQ(SortList[size_t(r)].ItemIndex, reference[size_t(r)].ItemIndex) << r;
+    };
+    fillResults();
+    for (const auto& [compare, direction] : {std::pair<TCompareFunc, int>{CompareName, 0},
+                                             {CompareFolder, 1},
+                                             {CompareTime, 0},
+                                             {CompareName, 1},
+                                             {CompareName, 0},
+                                             {CompareTime, 1},
+                                             {CompareFolder, 0}})
+        expectRecordPassOrder(compare, uint8_t(direction));
+    EXPECT_EQ(KeptRankBytes(), (n + 12) * sizeof(uint32_t));
+    fillResults(); // as many records and folders, other names and folders
+    expectRecordPassOrder(CompareName, 0);
+    expectRecordPassOrder(CompareFolder, 0);
+    plat::SetCollationLocale(QLocale::c());
+    expectRecordPassOrder(CompareName, 1);
+    ReleaseSearchLists();
+    EXPECT_EQ(KeptRankBytes(), 0U);
 }
 
 TEST_F(Sorts, AStopDuringTheSortLeavesShortUnorderedRunsInOrder)

@@ -1,5 +1,4 @@
 #include "platform/DirListing.h"
-#include "platform/FileAccess.h"
 #include "platform/FileNames.h"
 #include "platform/FolderProbe.h"
 #include "tests/support/TempTree.h"
@@ -112,26 +111,6 @@ TEST(DirListing, RefusesALinkInPlaceOfAFolderWhenAskedTo)
     EXPECT_TRUE(listing.Entries.empty());
     EXPECT_EQ(plat::ReadFolder(tree.Path("link/"), true, listing), 0);
     EXPECT_EQ(plat::ReadFolder(tree.Path("missing/"), true, listing), ENOENT);
-}
-
-TEST(FileAccess, ExistenceAndReachability)
-{
-    TTempTree tree;
-    tree.File("f", "x");
-    tree.Folder("d");
-    tree.Symlink("lf", tree.Path("f"));
-    tree.Symlink("ld", tree.Path("d"));
-    EXPECT_TRUE(plat::FileExists(tree.Path("f")));
-    EXPECT_FALSE(plat::FileExists(tree.Path("d")));
-    EXPECT_FALSE(plat::FileExists(tree.Path("lf"))); // a link is not a file
-    EXPECT_TRUE(plat::FolderExists(tree.Path("d")));
-    EXPECT_TRUE(plat::FolderExists(tree.Path("ld")));
-    EXPECT_FALSE(plat::FolderExists(tree.Path("f")));
-    EXPECT_TRUE(plat::FolderReachable(tree.Path("d/")));
-    EXPECT_FALSE(plat::FolderReachable(tree.Path("nope/")));
-    EXPECT_TRUE(plat::CurrentDirectory().endsWith('/'));
-    EXPECT_EQ(plat::WithTrailingSeparator("/a"), "/a/");
-    EXPECT_EQ(plat::WithTrailingSeparator("/a/"), "/a/");
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "platform/Drives.h"
 
+#include "tests/support/ScopedSeam.h"
 #include "tests/support/TempTree.h"
 
 #include <QByteArray>
@@ -7,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <tuple>
 #include <vector>
 
@@ -65,9 +67,8 @@ public:
         Disk("sdd", "1", {}, 8, 48);
         Disk("sde", "1", {"2"}, 8, 64);
         m_root = m_tree.Root() + QStringLiteral("sys");
-        plat::SetSysfsRootForTest(&m_root);
+        m_seam.emplace(&plat::SetSysfsRootForTest, &m_root);
     }
-    ~TFakeSysfs() { plat::SetSysfsRootForTest(nullptr); }
     TFakeSysfs(const TFakeSysfs&) = delete;
     TFakeSysfs& operator=(const TFakeSysfs&) = delete;
 
@@ -92,6 +93,7 @@ private:
 
     TTempTree m_tree;
     QString m_root;
+    std::optional<TScopedSeam<const QString*>> m_seam;
 };
 
 using TRow = std::tuple<QString, QString, int, int>; // mount point, folder path, type, image
@@ -134,10 +136,10 @@ TEST(Drives, MountTableGivesTheBrowsableDrivesInByteOrderWithTypesAndImages)
     };
     EXPECT_EQ(Rows(plat::DrivesFromMounts(plat::ParseMountInfo(MountInfo))), expected);
 
-    plat::SetMountInfoSourceForTest(&MountInfo);
-    const std::vector<TDrive> listed = plat::ListDrives();
-    plat::SetMountInfoSourceForTest(nullptr);
-    EXPECT_EQ(Rows(listed), expected);
+    {
+        const TScopedSeam mounts(&plat::SetMountInfoSourceForTest, &MountInfo);
+        EXPECT_EQ(Rows(plat::ListDrives()), expected);
+    }
 }
 
 TEST(Drives, OrderIsByteOrderNotCaseOrLocale)
@@ -158,7 +160,7 @@ TEST(Drives, OrderIsByteOrderNotCaseOrLocale)
 TEST(Drives, TypeWithoutKernelDeviceInformation)
 {
     const QString missing = QStringLiteral("/nonexistent-sysfs-for-pairwick-tests");
-    plat::SetSysfsRootForTest(&missing);
+    const TScopedSeam sysfs(&plat::SetSysfsRootForTest, &missing);
     const auto type = [](const char* line) {
         const std::vector<plat::TMount> mounts = plat::ParseMountInfo(QByteArray(line));
         return mounts.size() == 1 ? plat::DriveTypeOf(mounts.front()) : -1;
@@ -172,7 +174,6 @@ TEST(Drives, TypeWithoutKernelDeviceInformation)
     EXPECT_EQ(type("1 0 0:40 / /a rw - fuse.unknownfs host:/export rw"), plat::DriveRemote);
     EXPECT_EQ(type("1 0 0:40 / /a rw - smb3 //nas/x rw"), plat::DriveRemote);
     EXPECT_EQ(type("1 0 0:40 / /a rw - 9p shared rw"), plat::DriveRemote);
-    plat::SetSysfsRootForTest(nullptr);
 }
 
 TEST(Drives, ImageByType)

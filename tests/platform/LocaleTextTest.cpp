@@ -1,5 +1,4 @@
 #include "platform/LocaleText.h"
-#include "platform/Collation.h"
 
 #include <gtest/gtest.h>
 
@@ -45,17 +44,6 @@ TEST(LocaleText, DateAndTimeWithoutZoneAndNoTimeAtMidnight)
     EXPECT_EQ(plat::FormatDateTime(QDateTime(QDate(2024, 3, 5), QTime(14, 5, 6)), de), "05.03.24 14:05:06");
     EXPECT_EQ(plat::FormatDateTime(QDateTime(QDate(2024, 3, 5), QTime(0, 0)), de), "05.03.24");
     EXPECT_EQ(plat::FormatDateTime(QDateTime(), de), "");
-}
-
-TEST(Collation, CaseInsensitiveLocaleOrder)
-{
-    plat::SetCollationLocale(QLocale(QLocale::English, QLocale::UnitedStates));
-    EXPECT_EQ(plat::CompareIgnoreCase(u"abc", u"ABC"), 0);
-    EXPECT_EQ(plat::CompareIgnoreCase(u"alpha", u"Beta"), -1);
-    EXPECT_EQ(plat::CompareIgnoreCase(u"gamma", u"Beta"), 1);
-    plat::SetCollationLocale(QLocale::c());
-    EXPECT_EQ(plat::CompareIgnoreCase(u"abc", u"ABC"), 0);
-    EXPECT_EQ(plat::CompareIgnoreCase(u"alpha", u"Beta"), -1);
 }
 
 } // namespace

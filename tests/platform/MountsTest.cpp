@@ -1,5 +1,7 @@
 #include "platform/Mounts.h"
 
+#include "tests/support/ScopedSeam.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/sysmacros.h>
@@ -43,9 +45,10 @@ TEST(Mounts, KernelAndRuntimeTreesAreNeverScanned)
 
 TEST(Mounts, TestSourceReplacesTheRealTable)
 {
-    plat::SetMountInfoSourceForTest(&MountInfo);
-    EXPECT_EQ(plat::ReadMountTable().size(), 8u);
-    plat::SetMountInfoSourceForTest(nullptr);
+    {
+        const TScopedSeam mounts(&plat::SetMountInfoSourceForTest, &MountInfo);
+        EXPECT_EQ(plat::ReadMountTable().size(), 8u);
+    }
     EXPECT_FALSE(plat::ReadMountTable().empty()); // this process has a root at least
 }
 

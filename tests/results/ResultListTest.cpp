@@ -1,7 +1,10 @@
 #include "results/ResultView.h"
 #include "tests/results/ResultFixture.h"
 #include "tests/support/PumpScript.h"
+#include "tests/support/SearchResults.h"
 #include "ui/ReportListModel.h"
+
+#include <QFile>
 
 namespace {
 
@@ -67,6 +70,25 @@ TEST_F(ResultRows, ColumnClicksSortBandAndKeepTheSelectionOnItsRecord)
     EXPECT_EQ(window.Focused, std::vector<int>({2, 4, 2, 0, 0, 0, 6, 1, 2})); // none after none
     EXPECT_EQ(window.Rows, 7); // set while the list was not painting
     EXPECT_EQ(window.Depth, 0);
+}
+
+TEST_F(ResultRows, ANewSearchSortsByItsOwnNames)
+{
+    // Two searches with as many results; the second's names lie the other way round.
+    for (const QStringList& names : {QStringList{"a", "b", "c", "d"}, QStringList{"y", "z", "w", "x"}}) {
+        for (int f = 0; f < 4; ++f)
+            tree.PatternFile(names[f], f < 2 ? 200 : 100, f < 2 ? 1 : 2);
+        ASSERT_EQ(SearchForResults(settings), 4);
+        ResultColumnClick(window, ColumnName);
+        QStringList shown;
+        for (const int32_t item : Rows())
+            shown << NameOf(ResultList[item]);
+        QStringList sorted = names;
+        sorted.sort();
+        EXPECT_EQ(shown, sorted);
+        for (const QString& name : names)
+            QFile::remove(tree.Path(name));
+    }
 }
 
 TEST_F(ResultRows, ClicksSpaceAndKeysMarkFromTheAnchorButNeverARemovedFile)

@@ -4,6 +4,7 @@
 #include "tests/results/ResultFixture.h"
 #include "tests/support/FakeDrives.h"
 #include "tests/support/PumpScript.h"
+#include "tests/support/ScopedSeam.h"
 #include "ui/ReportListView.h"
 
 #include <QAbstractButton>
@@ -67,9 +68,10 @@ TEST_F(ResultWindow, SortsAndMarksThroughItsList)
     EXPECT_EQ(figure->text(), "1 / 3 KB");
     click(4, ColumnName, Qt::ShiftModifier);
     click(2, ColumnPath);
-    plat::SetShiftHeldForTest(true); // Shift is read from the platform when the handler runs
-    click(6, ColumnName);
-    plat::SetShiftHeldForTest(std::nullopt);
+    {
+        const TScopedSeam shift(&plat::SetShiftHeldForTest, true); // read when the handler runs
+        click(6, ColumnName);
+    }
     EXPECT_EQ(Marks(), "0111111");
     QTest::keyClick(list, Qt::Key_Space); // row 6, selected by the click
     EXPECT_EQ(Marks(), "0111110");

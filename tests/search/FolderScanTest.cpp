@@ -3,6 +3,7 @@
 #include "platform/Mounts.h"
 #include "tests/support/PumpScript.h"
 #include "tests/support/SearchFixture.h"
+#include "tests/support/TempHome.h"
 #include "tests/support/TestMount.h"
 
 #include <QDir>
@@ -285,7 +286,7 @@ TEST_F(FolderScan, UnreachableSearchFoldersAreSkippedSilently)
     EXPECT_EQ(Scan(), (QStringList{"here/f"}));
 }
 
-TEST_F(FolderScan, PseudoFileSystemsAreNeverEntered)
+TEST_F(FolderScan, PseudoFileSystemsAndTrashFoldersAreNeverEntered)
 {
     tree.File("f", "f");
     struct stat st
@@ -303,6 +304,28 @@ TEST_F(FolderScan, PseudoFileSystemsAreNeverEntered)
     settings.Folders = {QStringLiteral("/proc/self/")}; // the real kernel tree
     Scan();
     EXPECT_EQ(FileCount, -1);
+
+    // The desktop's trash, by whatever path: the home trash by its identity, any user's trash at
+    // the top of a mount by its name. Such a name elsewhere is an ordinary folder.
+    TTempHome home;
+    qputenv("XDG_DATA_HOME", tree.Path("home/data").toUtf8());
+    tree.File("home/h", "h");
+    tree.File("home/data/Trash/files/t", "t");
+    tree.File("loose/.Trash-0/l", "l");
+    settings.Folders = {tree.Path("home/"), tree.Path("home/data/Trash/"),
+                        tree.Path("home/data/Trash/files/"), tree.Path("loose/")};
+    EXPECT_EQ(Scan(), (QStringList{"home/h", "loose/.Trash-0/l"}));
+    TTestMount disk(QString(), tree.Folder("disk"));
+    if (!disk.Ok())
+        GTEST_SKIP() << "mounting is refused here";
+    tree.File("disk/.Trash/0/files/x", "x");
+    tree.File("disk/.Trash-1000/files/y", "y");
+    tree.File("disk/.Trash-me/z", "z");
+    tree.File("disk/in/.Trash/w", "w");
+    TTestMount view(tree.Path("home/data/Trash"), tree.Folder("disk/in/view"));
+    ASSERT_TRUE(view.Ok());
+    settings.Folders = {tree.Path("disk/"), tree.Path("disk/.Trash-1000/files/")};
+    EXPECT_EQ(Scan(), (QStringList{"disk/.Trash-me/z", "disk/in/.Trash/w"}));
 }
 
 TEST_F(FolderScan, StopTakesNothingAfterTheEntryBeingHandled)

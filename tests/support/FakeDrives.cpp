@@ -6,7 +6,7 @@
 TFakeDrives::TFakeDrives()
 {
     m_sysfs = m_files.Folder(QStringLiteral("sys"));
-    plat::SetSysfsRootForTest(&m_sysfs);
+    m_sysfsSeam.emplace(&plat::SetSysfsRootForTest, &m_sysfs);
     DiskB = m_files.Folder(QStringLiteral("disk-b"));
     DiskA = m_files.Folder(QStringLiteral("disk-a"));
     Gone = m_files.Path(QStringLiteral("gone/")); // never created: cannot be opened
@@ -16,11 +16,5 @@ TFakeDrives::TFakeDrives()
                                  "33 1 8:3 / %3 rw - ext4 /dev/sda3 rw\n")
                       .arg(DiskB.chopped(1), DiskA.chopped(1), Gone.chopped(1))
                       .toUtf8();
-    plat::SetMountInfoSourceForTest(&m_mountInfo);
-}
-
-TFakeDrives::~TFakeDrives()
-{
-    plat::SetMountInfoSourceForTest(nullptr);
-    plat::SetSysfsRootForTest(nullptr);
+    m_mountInfoSeam.emplace(&plat::SetMountInfoSourceForTest, &m_mountInfo);
 }

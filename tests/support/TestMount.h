@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <cstdlib>
+#include <string>
 #include <sys/mount.h>
 
 // A mount made for one test and removed with it (lazily, so a busy mount cannot stay behind).
@@ -16,6 +18,11 @@ public:
         m_ok = (source.isEmpty() ? ::mount("pairwick-test", m_target.constData(), "tmpfs", 0, nullptr)
                                  : ::mount(source.toUtf8().constData(), m_target.constData(), nullptr,
                                            MS_BIND, nullptr)) == 0;
+    }
+    // Whatever the shell line `command` mounts at `target` (a loop-mounted file system image, say).
+    TTestMount(const QString& target, const std::string& command)
+        : m_target(target.toUtf8()), m_ok(std::system(command.c_str()) == 0)
+    {
     }
     ~TTestMount()
     {

@@ -1,9 +1,9 @@
 #include "ui/ReportListView.h"
 
-#include <QAbstractItemModelTester>
+#include "tests/ui/ReportListFixture.h"
+
 #include <QApplication>
 #include <QHeaderView>
-#include <QImage>
 #include <QMenu>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -16,54 +16,6 @@
 #include <vector>
 
 namespace {
-
-const QStringList Captions{"File Name", "Path", "Dup. Group", "Size", "Modified"};
-const QList<int> Widths{180, 260, 80, 100, 127};
-
-class ReportListViewTest : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        view.SetColumns(Captions, Widths);
-        view.resize(760, 300);
-        view.SetDataHandler([this](int row, TReportRowData& data) {
-            ++dataCalls[row];
-            data.Checked = row % 2 == 1;
-            data.Caption = QStringLiteral("name%1").arg(row);
-            data.SubItems = {QStringLiteral("/folder/"), QString::number(row / 3 + 1),
-                             QString::number(row * 10), QStringLiteral("date")};
-        });
-    }
-
-    void Show()
-    {
-        view.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
-        QApplication::processEvents();
-    }
-
-    QPoint HeaderPoint(int column) const
-    {
-        const QHeaderView* header = view.horizontalHeader();
-        return QPoint(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
-                      header->height() / 2);
-    }
-
-    void ClickHeader(int column)
-    {
-        QTest::mouseClick(view.horizontalHeader()->viewport(), Qt::LeftButton, Qt::NoModifier,
-                          HeaderPoint(column));
-    }
-
-    QPoint CellPoint(int row, int column) const
-    {
-        return view.visualRect(view.model()->index(row, column)).center();
-    }
-
-    TReportListView view;
-    std::map<int, int> dataCalls;
-};
 
 TEST_F(ReportListViewTest, ResetShowsAscendingGlyphOnColumnTwo)
 {
@@ -143,37 +95,6 @@ TEST_F(ReportListViewTest, RefusedSortKeepsTheStateButStillReportsTheClick)
     EXPECT_EQ(view.sortColumn(), 2);
     EXPECT_EQ(view.sortDirection(), 0);
     EXPECT_EQ(clicks.count(), 2);
-}
-
-TEST_F(ReportListViewTest, GlyphIsPaintedInTheSortColumnOnly)
-{
-    QPixmap up(8, 8);
-    up.fill(QColor(255, 0, 0));
-    QPixmap down(8, 8);
-    down.fill(QColor(0, 0, 255));
-    view.SetSortGlyphs(up, down);
-    Show();
-    view.ResetSortState();
-    ClickHeader(2);
-    ClickHeader(1);
-
-    const QHeaderView* header = view.horizontalHeader();
-    const QImage picture = header->viewport()->grab().toImage();
-    auto columnsWith = [&](QRgb color) {
-        std::vector<int> columns;
-        for (int column = 0; column < Captions.size(); ++column) {
-            const int left = header->sectionViewportPosition(column);
-            bool found = false;
-            for (int x = left; x < left + header->sectionSize(column) && !found; ++x)
-                for (int y = 0; y < picture.height() && !found; ++y)
-                    found = picture.pixel(x, y) == color;
-            if (found)
-                columns.push_back(column);
-        }
-        return columns;
-    };
-    EXPECT_EQ(columnsWith(qRgb(0, 0, 255)), std::vector<int>{1});
-    EXPECT_TRUE(columnsWith(qRgb(255, 0, 0)).empty());
 }
 
 TEST_F(ReportListViewTest, CellClicksReportRowColumnAndModifiers)
@@ -357,127 +278,6 @@ TEST_F(ReportListViewTest, SelectAndFocusScrollsTheRowFullyIntoView)
     view.SelectAndFocus(7);
     view.SetRowCount(1000);
     EXPECT_EQ(view.SelectedIndex(), -1);
-}
-
-TEST_F(ReportListViewTest, PaintPropertiesReachTheRoles)
-{
-    const QColor band(0xC0, 0xDC, 0xC0);
-    view.SetPaintHandler([&](int row, TReportRowPaint& paint) {
-        if (row % 2 == 0)
-            paint.Brush = band;
-        if (row == 3) {
-            paint.FontColor = Qt::red;
-            paint.Font.setStrikeOut(true);
-            paint.Font.setBold(false);
-            paint.Font.setItalic(false);
-            paint.Font.setUnderline(false);
-        }
-    });
-    view.SetRowCount(10);
-    const QAbstractItemModel* model = view.model();
-    for (int column = 0; column < Captions.size(); ++column) {
-        EXPECT_EQ(model->index(0, column).data(Qt::BackgroundRole).value<QBrush>().color(), band);
-        EXPECT_EQ(model->index(1, column).data(Qt::BackgroundRole).value<QBrush>().color(),
-                  QColor(Qt::white));
-        EXPECT_EQ(model->index(3, column).data(Qt::ForegroundRole).value<QBrush>().color(), QColor(Qt::red));
-        EXPECT_TRUE(model->index(3, column).data(Qt::FontRole).value<QFont>().strikeOut());
-        EXPECT_EQ(model->index(1, column).data(Qt::ForegroundRole).value<QBrush>().color(),
-                  QColor(Qt::black));
-        EXPECT_FALSE(model->index(1, column).data(Qt::FontRole).value<QFont>().strikeOut());
-    }
-    EXPECT_EQ(model->index(1, 0).data(Qt::FontRole).value<QFont>().pointSize(), 8);
-}
-
-TEST_F(ReportListViewTest, BandSelectionAndRemovedColoursArePainted)
-{
-    const QColor band(0xC0, 0xDC, 0xC0);
-    view.SetPaintHandler([&](int row, TReportRowPaint& paint) {
-        if (row == 0)
-            paint.Brush = band;
-        if (row == 2)
-            paint.FontColor = Qt::red;
-    });
-    view.SetRowCount(5);
-    Show();
-    view.SelectAndFocus(1);
-    QApplication::processEvents();
-    const QImage picture = view.viewport()->grab().toImage();
-    auto pixelIn = [&](int row, int column, int dx) {
-        const QRect cell = view.visualRect(view.model()->index(row, column));
-        return QColor(picture.pixel(cell.right() - dx, cell.top() + 1));
-    };
-    EXPECT_EQ(pixelIn(0, 2, 3), band);
-    EXPECT_EQ(pixelIn(1, 2, 3), QColor(0x3A, 0x6E, 0xA5));
-    EXPECT_EQ(pixelIn(3, 2, 3), QColor(Qt::white));
-
-    bool redText = false;
-    const QRect cell = view.visualRect(view.model()->index(2, 0));
-    for (int x = cell.left(); x <= cell.right(); ++x)
-        for (int y = cell.top(); y <= cell.bottom(); ++y)
-            redText = redText || (qRed(picture.pixel(x, y)) > 200 && qGreen(picture.pixel(x, y)) < 90 &&
-                                  qBlue(picture.pixel(x, y)) < 90);
-    EXPECT_TRUE(redText);
-}
-
-TEST_F(ReportListViewTest, TextsAndCheckStateComeFromTheDataHandler)
-{
-    view.SetRowCount(10);
-    const QAbstractItemModel* model = view.model();
-    EXPECT_EQ(model->index(4, 0).data().toString(), "name4");
-    EXPECT_EQ(model->index(4, 1).data().toString(), "/folder/");
-    EXPECT_EQ(model->index(4, 2).data().toString(), "2");
-    EXPECT_EQ(model->index(4, 3).data().toString(), "40");
-    EXPECT_EQ(model->index(4, 4).data().toString(), "date");
-    EXPECT_EQ(model->index(4, 0).data(Qt::CheckStateRole).value<Qt::CheckState>(), Qt::Unchecked);
-    EXPECT_EQ(model->index(5, 0).data(Qt::CheckStateRole).value<Qt::CheckState>(), Qt::Checked);
-    EXPECT_FALSE(model->index(5, 1).data(Qt::CheckStateRole).isValid());
-    EXPECT_EQ(model->headerData(2, Qt::Horizontal).toString(), "Dup. Group");
-}
-
-TEST_F(ReportListViewTest, OneHandlerCallPerRowUntilRepaint)
-{
-    bool checked = false;
-    int calls = 0;
-    view.SetDataHandler([&](int, TReportRowData& data) {
-        ++calls;
-        data.Checked = checked;
-        data.Caption = "a";
-        data.SubItems = {"b", "c", "d", "e"};
-    });
-    view.SetRowCount(3);
-    const QAbstractItemModel* model = view.model();
-    for (int column = 0; column < Captions.size(); ++column)
-        for (int role : {int(Qt::DisplayRole), int(Qt::CheckStateRole), int(Qt::BackgroundRole)})
-            model->index(1, column).data(role);
-    EXPECT_EQ(calls, 1);
-
-    checked = true;
-    view.RepaintRows();
-    EXPECT_EQ(model->index(1, 0).data(Qt::CheckStateRole).value<Qt::CheckState>(), Qt::Checked);
-    EXPECT_EQ(calls, 2);
-
-    checked = false;
-    QSignalSpy changed(view.model(), &QAbstractItemModel::dataChanged);
-    view.RepaintRow(1);
-    EXPECT_EQ(model->index(1, 0).data(Qt::CheckStateRole).value<Qt::CheckState>(), Qt::Unchecked);
-    ASSERT_EQ(changed.count(), 1);
-    EXPECT_EQ(changed.at(0).at(0).toModelIndex(), model->index(1, 0));
-    EXPECT_EQ(changed.at(0).at(1).toModelIndex(), model->index(1, 4));
-}
-
-TEST_F(ReportListViewTest, ModelPassesTheModelTester)
-{
-    // A broken contract aborts the test program.
-    QAbstractItemModelTester tester(view.model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
-    view.SetPaintHandler([](int row, TReportRowPaint& paint) { paint.Font.setStrikeOut(row == 2); });
-    view.SetRowCount(30);
-    view.SetRowCount(0);
-    view.SetRowCount(12);
-    view.SetColumns({"A", "B"}, {50, 50});
-    view.RepaintRows();
-    view.RepaintRow(3);
-    EXPECT_EQ(view.model()->rowCount(), 12);
-    EXPECT_EQ(view.model()->columnCount(), 2);
 }
 
 TEST_F(ReportListViewTest, ColumnsStretchProportionallyToFillTheWidth)

@@ -17,7 +17,7 @@ const QStringList Extensions = {".jpg", ".JPG", ".png", ".pdf", ".docx", ".txt",
 
 } // namespace
 
-void MakeBenchResults(int32_t count)
+void MakeBenchResults(int32_t count, bool distinctNames)
 {
     ResetSearchGlobals();
     LocaleFormat = QLocale(QLocale::English, QLocale::UnitedStates);
@@ -45,7 +45,10 @@ void MakeBenchResults(int32_t count)
         }
         --left;
         TFileInfoType record;
-        record.Name = NamePool.Add(random() % 4 == 0 ? QStringLiteral("Copy of ") + name : name);
+        QString fileName = random() % 4 == 0 ? QStringLiteral("Copy of ") + name : name;
+        if (distinctNames)
+            fileName.insert(fileName.lastIndexOf(QLatin1Char('.')), QStringLiteral(" (%1)").arg(i));
+        record.Name = NamePool.Add(fileName);
         record.PathIndex = int32_t(random() % uint32_t(folders));
         record.Time = int32_t(0x30000000 + random() % 0x10000000);
         record.ModifiedNs = (1'600'000'000 + int64_t(i) * 37) * 1'000'000'000 + i % 1000;
