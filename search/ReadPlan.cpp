@@ -37,12 +37,12 @@ void TReadPlan::EnterRunAt(int32_t index)
 
 void TReadPlan::Settle()
 {
-    while (m_next <= FileCount) {
+    while (!m_forced && m_next <= FileCount) {
         if (m_next > m_last)
             EnterRunAt(m_next);
         if (!m_read)
             m_next = m_last + 1;
-        else if (m_forced || !(*m_repeats)[size_t(m_next - m_first)])
+        else if (!(*m_repeats)[size_t(m_next - m_first)])
             return;
         else
             ++m_next;
