@@ -82,14 +82,6 @@ protected:
         settings.ExcludeZero = false;
     }
 
-    void ScanAndSort()
-    {
-        ReserveScanLists();
-        StopFlag = 0;
-        ScanSearchFolders(settings);
-        TrimScanLists();
-        SortFiles(FileList, 0, FileCount, CompareSize, 1);
-    }
     void Compare()
     {
         ReserveResultList();

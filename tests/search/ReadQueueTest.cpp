@@ -1,7 +1,5 @@
 #include "search/ReadQueue.h"
 #include "core/FileLists.h"
-#include "core/SortProcedures.h"
-#include "search/FolderScan.h"
 #include "search/SecondViews.h"
 #include "search/crc32tab.h"
 #include "tests/support/SearchFixture.h"
@@ -23,15 +21,6 @@ int OpenDescriptors()
 class ReadQueue : public TSearchFixture
 {
 protected:
-    void ScanAndSort()
-    {
-        ReserveScanLists();
-        StopFlag = 0;
-        ScanSearchFolders(settings);
-        TrimScanLists();
-        SortFiles(FileList, 0, FileCount, CompareSize, 1);
-        StopFlag = 1;
-    }
     // What a plain read of the record's first block gives.
     static QByteArray FirstBlock(int32_t index)
     {
