@@ -160,6 +160,13 @@ QString FullPath(const TFileInfoType& record)
     return path;
 }
 
+void SetFullPath(QString& path, const TFileInfoType& record)
+{
+    path.truncate(0); // keeps the capacity unless the text is shared
+    path += PathList[record.PathIndex];
+    NamePool.AppendTo(path, record.Name);
+}
+
 QString SizeText(int64_t bytes)
 {
     constexpr int64_t KB = 1024, MB = KB * 1024, GB = MB * 1024;

@@ -78,6 +78,8 @@ void GrowResultList();
 
 // The full path of a record: its folder followed directly by its name.
 QString FullPath(const TFileInfoType& record);
+// Writes the same into `path`, reusing its memory: what the search shows of every file it reads.
+void SetFullPath(QString& path, const TFileInfoType& record);
 // The name of a record.
 inline QString NameOf(const TFileInfoType& record)
 {

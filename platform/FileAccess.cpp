@@ -53,11 +53,21 @@ int TFileReader::Open(const QString& path)
 int TFileReader::OpenAt(int folderFd, const char* name, const TFileStamp* expected)
 {
     Close();
-    m_error = 0;
-    constexpr int flags = O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW;
-    const int fd = ::openat(folderFd, name, flags);
+    const int fd = ::openat(folderFd, name, OpenFlags);
     if (fd < 0)
         return m_error = errno;
+    if (Adopt(fd, expected) != 0)
+        return m_error;
+    // Read-ahead advice only pays for files of several blocks; small files are read in one call.
+    if (m_sizeAtOpen > 4 * 65536)
+        ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    return 0;
+}
+
+int TFileReader::Adopt(int fd, const TFileStamp* expected)
+{
+    Close();
+    m_error = 0;
     struct statx st
     {
     };
@@ -71,13 +81,17 @@ int TFileReader::OpenAt(int folderFd, const char* name, const TFileStamp* expect
         ::close(fd);
         return m_error = ESTALE;
     }
-    // Read-ahead advice only pays for files of several blocks; small files are read in one call.
-    if (st.stx_size > 4 * 65536)
-        ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     m_fd = fd;
     m_sizeAtOpen = st.stx_size;
     m_offset = 0;
     return 0;
+}
+
+void TFileReader::MakeBlocking()
+{
+    // The descriptor was opened non-blocking only so that opening could not hang; a file system
+    // that honours that for reads gets a blocking descriptor from here on.
+    ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) & ~O_NONBLOCK);
 }
 
 ssize_t TFileReader::Read(void* buffer, size_t count)
@@ -94,9 +108,7 @@ ssize_t TFileReader::Read(void* buffer, size_t count)
             return n;
         }
         if (errno == EAGAIN) {
-            // The descriptor was opened non-blocking only so that opening could not hang; a file
-            // system that honours that for reads gets a blocking descriptor from here on.
-            ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) & ~O_NONBLOCK);
+            MakeBlocking();
             continue;
         }
         if (errno != EINTR) {
@@ -114,12 +126,10 @@ ssize_t TFileReader::ReadFull(void* buffer, size_t count)
         const ssize_t n = Read(bytes + filled, count - filled);
         if (n < 0)
             return -1;
-        if (n == 0)
-            break;
         filled += static_cast<size_t>(n);
         // A short read that reaches the size the file had when opened is its end; the next call
         // confirms that with a read of no bytes, so a file that grew is still read whole.
-        if (m_offset == m_sizeAtOpen)
+        if (!ReadsOn(n, filled, count))
             break;
     }
     return static_cast<ssize_t>(filled);

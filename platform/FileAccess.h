@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
+#include <fcntl.h>
 #include <sys/types.h>
 #include <utility>
 
@@ -58,17 +59,42 @@ public:
     }
     ~TFileReader() { Close(); }
 
+    // How files are opened for reading: never blocking (a FIFO put in a file's place), never
+    // through a link, never as a controlling terminal.
+    static constexpr int OpenFlags = O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW;
+
     // Returns 0, or the errno that explains why the file cannot be read (EINVAL: not a regular file).
     int Open(const QString& path);
     // Opens `name` inside the folder open as `folderFd`. With `expected`, the file must carry
     // that stamp: ESTALE when another file, or the same file changed, stands there now.
     int OpenAt(int folderFd, const char* name, const TFileStamp* expected = nullptr);
+    // Takes over `fd`, which the caller opened with OpenFlags, and checks it as OpenAt does: the
+    // same results, and on failure the descriptor is closed.
+    int Adopt(int fd, const TFileStamp* expected = nullptr);
     // Returns the number of bytes read (0 at the end), or -1 with Error() set.
     ssize_t Read(void* buffer, size_t count);
     // Reads until `count` bytes are in or the file ends, so blocks of different files line up even
     // where a file system returns fewer bytes than asked (network and FUSE ones do).
     ssize_t ReadFull(void* buffer, size_t count);
+    // After a read of `n` bytes that left `filled` of `count` in the buffer: whether ReadFull reads on.
+    bool ReadsOn(ssize_t n, size_t filled, size_t count) const
+    {
+        return n > 0 && filled < count && m_offset != m_sizeAtOpen;
+    }
     void Close();
+    // For reads made elsewhere (through io_uring): the descriptor, where the next read starts, the
+    // bookkeeping of `n` bytes read there, and a descriptor that blocks (see Read).
+    int Descriptor() const { return m_fd; }
+    uint64_t Offset() const { return m_offset; }
+    uint64_t SizeAtOpen() const { return m_sizeAtOpen; }
+    void CountRead(size_t n)
+    {
+        s_totalBytesRead.fetch_add(n, std::memory_order_relaxed);
+        m_offset += n;
+    }
+    void MakeBlocking();
+    // Gives the descriptor up without closing it.
+    int Release() { return std::exchange(m_fd, -1); }
     int Error() const { return m_error; }
     // Bytes read by every reader of this process so far (for the bench driver's figures).
     static uint64_t TotalBytesRead() { return s_totalBytesRead.load(std::memory_order_relaxed); }

@@ -1,6 +1,7 @@
 #include "FolderHandles.h"
 
 #include <algorithm>
+#include <stdexcept>
 #include <sys/resource.h>
 
 namespace plat {
@@ -31,23 +32,29 @@ TFolderHandleCache::TFolderHandleCache(std::size_t capacity)
 
 int TFolderHandleCache::Find(int64_t key) const
 {
-    const auto it = m_handles.find(key);
-    return it != m_handles.end() ? it->second.Get() : -1;
+    return key >= 0 && uint64_t(key) < m_handles.size() ? m_handles[size_t(key)].Get() : -1;
 }
 
 int TFolderHandleCache::Keep(int64_t key, TUniqueFd folder)
 {
-    if (m_handles.size() >= m_capacity && !m_handles.contains(key))
+    if (key < 0)
+        throw std::out_of_range("folder handle key");
+    if (m_kept >= m_capacity && Find(key) < 0)
         Release();
-    const int fd = folder.Get();
-    m_handles.insert_or_assign(key, std::move(folder));
-    return fd;
+    if (uint64_t(key) >= m_handles.size())
+        m_handles.resize(size_t(key) + 1);
+    TUniqueFd& slot = m_handles[size_t(key)];
+    m_kept += slot ? 0 : 1;
+    slot = std::move(folder);
+    return slot.Get();
 }
 
 std::size_t TFolderHandleCache::Release()
 {
-    const std::size_t count = m_handles.size();
-    m_handles.clear();
+    const std::size_t count = m_kept;
+    for (TUniqueFd& handle : m_handles)
+        handle.Reset();
+    m_kept = 0;
     return count;
 }
 

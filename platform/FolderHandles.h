@@ -4,14 +4,14 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <unordered_map>
+#include <vector>
 
 namespace plat {
 
 // Folder handles kept open while many files are opened relative to them. A comparison opens
 // hundreds of thousands of files in a few thousand folders, in size order: reaching every folder
-// again for every file was a sixth of its time. The caller decides what a key stands for and
-// checks a handle before it keeps it.
+// again for every file was a sixth of its time. The caller decides what a key stands for (keys are
+// small numbers from 0: they index a table) and checks a handle before it keeps it.
 class TFolderHandleCache
 {
 public:
@@ -29,11 +29,12 @@ public:
     // descriptors gives these back first.
     std::size_t Release();
 
-    std::size_t Size() const { return m_handles.size(); }
+    std::size_t Size() const { return m_kept; }
     std::size_t Capacity() const { return m_capacity; }
 
 private:
-    std::unordered_map<int64_t, TUniqueFd> m_handles;
+    std::vector<TUniqueFd> m_handles; // by key
+    std::size_t m_kept = 0;
     std::size_t m_capacity;
 };
 

@@ -2,6 +2,9 @@
 
 #include <QChar>
 
+#include <algorithm>
+#include <array>
+
 namespace plat {
 namespace {
 
@@ -23,7 +26,22 @@ std::vector<char32_t> CodePoints(QStringView text)
 
 char32_t Upper(char32_t c)
 {
+    // Most names are ASCII: their letters fold without the Unicode tables.
+    if (c < 0x80)
+        return c >= U'a' && c <= U'z' ? c - (U'a' - U'A') : c;
     return QChar::toUpper(c);
+}
+
+// The code point at `i` and how many UTF-16 units it takes.
+char32_t CodePointAt(QStringView text, qsizetype i, qsizetype& width)
+{
+    const QChar c = text[i];
+    if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+        width = 2;
+        return QChar::surrogateToUcs4(c, text[i + 1]);
+    }
+    width = 1;
+    return c.unicode();
 }
 
 } // namespace
@@ -63,29 +81,52 @@ TWildcard::TWildcard(QStringView mask)
             m_tokens.push_back(Upper(c));
         }
     }
+    // "*.ext" with a plain extension (the system file types, most masks users type): a name
+    // matches when it ends with the dot and the extension.
+    m_extensionOnly = m_tokens.size() >= 2 && m_tokens[0] == char32_t(TToken::DosStar) &&
+                      m_tokens[1] == U'.' &&
+                      std::all_of(m_tokens.begin() + 2, m_tokens.end(), [](char32_t t) {
+                          return t < 0xD800 || (t > 0xDFFF && t < 0x10000); // one UTF-16 unit each
+                      });
 }
 
-bool TWildcard::Matches(QStringView nameText) const
+bool TWildcard::Matches(QStringView name) const
 {
     if (m_all)
         return true;
+    if (m_extensionOnly) {
+        const auto tail = qsizetype(m_tokens.size()) - 1;
+        if (name.size() < tail)
+            return false;
+        for (qsizetype j = 0; j < tail; ++j)
+            if (Upper(name[name.size() - tail + j].unicode()) != m_tokens[size_t(j) + 1])
+                return false;
+        return true;
+    }
 
-    const std::vector<char32_t> name = CodePoints(nameText);
     const size_t m = m_tokens.size();
-    size_t lastDot = name.size();
-    for (size_t i = name.size(); i-- > 0;)
-        if (name[i] == U'.') {
-            lastDot = i;
-            break;
-        }
+    // The sets of states live on the stack for every mask but absurdly long ones.
+    constexpr size_t InlineStates = 128;
+    std::array<char, InlineStates> inlineStates{}, inlineNext{};
+    std::vector<char> longStates, longNext;
+    char* states = inlineStates.data();
+    char* nextStates = inlineNext.data();
+    if (m + 1 > InlineStates) {
+        longStates.assign(m + 1, 0);
+        longNext.assign(m + 1, 0);
+        states = longStates.data();
+        nextStates = longNext.data();
+    }
+    // A dot is never half of a surrogate pair: positions in UTF-16 units serve as well.
+    const qsizetype lastDot = name.lastIndexOf(u'.');
 
     // Positions of the expression reachable after the characters consumed so far; epsilon moves
     // only go forward, so one ascending pass computes the closure.
-    std::vector<char> states(m + 1, 0), nextStates(m + 1, 0);
     states[0] = 1;
-    for (size_t i = 0;; ++i) {
+    for (qsizetype i = 0;;) {
         const bool atEnd = i == name.size();
-        const char32_t c = atEnd ? 0 : name[i];
+        qsizetype width = 0;
+        const char32_t c = atEnd ? 0 : CodePointAt(name, i, width);
         for (size_t p = 0; p < m; ++p) {
             if (!states[p])
                 continue;
@@ -97,7 +138,7 @@ bool TWildcard::Matches(QStringView nameText) const
         if (atEnd)
             return states[m] != 0;
 
-        std::fill(nextStates.begin(), nextStates.end(), 0);
+        std::fill_n(nextStates, m + 1, 0);
         bool any = false;
         const char32_t upper = Upper(c);
         for (size_t p = 0; p < m; ++p) {
@@ -129,7 +170,8 @@ bool TWildcard::Matches(QStringView nameText) const
         }
         if (!any)
             return false;
-        states.swap(nextStates);
+        std::swap(states, nextStates);
+        i += width;
     }
 }
 

@@ -30,6 +30,7 @@ private:
 
     std::vector<char32_t> m_tokens; // literals are upper-cased code points
     bool m_all = false;
+    bool m_extensionOnly = false; // "*." and literals: the name's end decides
 };
 
 } // namespace plat

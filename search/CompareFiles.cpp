@@ -2,15 +2,17 @@
 
 #include "core/FileLists.h"
 #include "core/SortProcedures.h"
-#include "platform/DirListing.h"
 #include "platform/LocaleText.h"
 #include "platform/Pump.h"
 #include "search/ContentCompare.h"
+#include "search/ReadQueue.h"
 #include "search/RecordAccess.h"
+#include "search/SecondViews.h"
 #include "search/crc32tab.h"
 
-#include <unordered_map>
-#include <unordered_set>
+#include <algorithm>
+#include <memory>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -26,19 +28,28 @@ private:
     TReadOutcome ProcessRun(int32_t first, int32_t last);
     void SetAsideSecondViews(int32_t first, int32_t last);
     TReadOutcome FirstBlockStage(int32_t first, int32_t last);
+    uint32_t FirstBlockChecksum(int32_t k, bool& ok);
     TReadOutcome WholeFileStage(int32_t first, int32_t last);
     void CollectGroups(int32_t first, int32_t last);
+    uint32_t ClassOf(const TFileInfoType& record) const;
     void AppendResult(const TFileInfoType& record);
     void GrowResultsIfNeeded();
     void ShowStatistics();
 
     TSearchDisplay& m_display;
     TRecordFolders m_folders;
+    TSecondViews m_secondViews;
+    // Reads ahead when the system allows; goes before the folders its requests name.
+    std::unique_ptr<TReadQueue> m_queue = TReadQueue::Start(m_folders);
     int32_t m_groups = 0;     // G: groups numbered so far
     uint32_t m_nextClass = 0; // content classes handed out
     // The content class of each record of the run being processed, by its name reference (unique
     // per record): the run is sorted after its files are read, so records cannot be told by place.
-    std::unordered_map<uint32_t, uint32_t> m_classes;
+    std::vector<std::pair<uint32_t, uint32_t>> m_classes;
+    // Working memory kept from one set and one stretch to the next.
+    std::vector<TContentMember> m_members;
+    std::vector<std::pair<uint32_t, int32_t>> m_classMembers; // class, place in the run
+    std::vector<std::pair<int32_t, size_t>> m_groupStarts;    // first place, index in m_classMembers
 };
 
 void TComparison::Run()
@@ -126,13 +137,9 @@ TReadOutcome TComparison::ProcessRun(int32_t first, int32_t last)
 
 void TComparison::SetAsideSecondViews(int32_t first, int32_t last)
 {
-    // A record with the device and inode of an earlier one names no second file (a bind mount, a
-    // link made while the scan ran): it is never read, so a file cannot be its own duplicate.
-    std::unordered_set<plat::TFileId, plat::TFileIdHash> seen;
-    for (int32_t k = first; k <= last; ++k) {
-        TFileInfoType& record = FileList[k];
-        record.Unreadable = seen.insert({record.Device, record.Inode}).second ? 0 : 1;
-    }
+    const std::vector<uint8_t>& repeats = m_secondViews.Find(first, last);
+    for (int32_t k = first; k <= last; ++k)
+        FileList[k].Unreadable = repeats[size_t(k - first)];
 }
 
 TReadOutcome TComparison::FirstBlockStage(int32_t first, int32_t last)
@@ -144,13 +151,8 @@ TReadOutcome TComparison::FirstBlockStage(int32_t first, int32_t last)
             record.Crc = 0;
             continue;
         }
-        CurrentFile = FullPath(record);
-        plat::TFileReader file;
-        const int error = m_folders.OpenFile(record, file);
-        if (plat::IsOutOfDescriptors(error))
-            ThrowOutOfDescriptors();
         bool ok = false;
-        record.Crc = error == 0 ? FirstBlockCrc32(file, &ok) : 0;
+        record.Crc = FirstBlockChecksum(k, ok);
         record.Unreadable = ok ? 0 : 1;
         if (StopFlag == 1)
             return TReadOutcome::Stopped;
@@ -171,6 +173,19 @@ TReadOutcome TComparison::FirstBlockStage(int32_t first, int32_t last)
     return TReadOutcome::Finished;
 }
 
+uint32_t TComparison::FirstBlockChecksum(int32_t k, bool& ok)
+{
+    if (m_queue)
+        return m_queue->FirstBlockCrc32(k, ok);
+    const TFileInfoType& record = FileList[k];
+    SetFullPath(CurrentFile, record);
+    plat::TFileReader file;
+    const int error = m_folders.OpenFile(record, file);
+    if (plat::IsOutOfDescriptors(error))
+        ThrowOutOfDescriptors();
+    return error == 0 ? FirstBlockCrc32(file, &ok) : 0;
+}
+
 TReadOutcome TComparison::WholeFileStage(int32_t first, int32_t last)
 {
     // The candidates of one first-block checksum form one set (for files of one block the whole
@@ -181,10 +196,11 @@ TReadOutcome TComparison::WholeFileStage(int32_t first, int32_t last)
         int32_t setEnd = k;
         while (setEnd < last && (oneBlock || FileList[setEnd + 1].Crc == FileList[k].Crc))
             ++setEnd;
-        std::vector<TContentMember> members;
+        std::vector<TContentMember>& members = m_members;
+        members.clear();
         for (int32_t m = k; m <= setEnd; ++m)
             if (FileList[m].Candidate)
-                members.push_back({FileList[m], 0, 0});
+                members.push_back({FileList[m], 0, 0, m});
         if (members.size() < 2) {
             // A file with no possible twin is not read further.
             for (int32_t m = k; m <= setEnd; ++m)
@@ -192,7 +208,7 @@ TReadOutcome TComparison::WholeFileStage(int32_t first, int32_t last)
             k = setEnd + 1;
             continue;
         }
-        if (ReadSetSideBySide(members, m_folders, m_nextClass) == TReadOutcome::Stopped)
+        if (ReadSetSideBySide(members, m_folders, m_nextClass, m_queue.get()) == TReadOutcome::Stopped)
             return TReadOutcome::Stopped;
         size_t next = 0;
         for (int32_t m = k; m <= setEnd; ++m) {
@@ -202,7 +218,7 @@ TReadOutcome TComparison::WholeFileStage(int32_t first, int32_t last)
             const TContentMember& member = members[next++];
             record.Crc = member.Crc;
             record.Unreadable = member.Class == 0 ? 1 : 0;
-            m_classes[record.Name.Index] = member.Class;
+            m_classes.emplace_back(record.Name.Index, member.Class);
         }
         k = setEnd + 1;
         // Also when no file of the set could be opened, so no block was read and nothing pumped.
@@ -212,8 +228,15 @@ TReadOutcome TComparison::WholeFileStage(int32_t first, int32_t last)
     return TReadOutcome::Finished;
 }
 
+uint32_t TComparison::ClassOf(const TFileInfoType& record) const
+{
+    const auto it = std::lower_bound(m_classes.begin(), m_classes.end(), std::pair(record.Name.Index, 0u));
+    return it != m_classes.end() && it->first == record.Name.Index ? it->second : 0;
+}
+
 void TComparison::CollectGroups(int32_t first, int32_t last)
 {
+    std::sort(m_classes.begin(), m_classes.end());
     // Records with equal checksums stand together after the sort. Within such a stretch the
     // readable candidates are split by content: each class of two or more is a group, the classes
     // in the order of their first member, members in run order.
@@ -222,28 +245,30 @@ void TComparison::CollectGroups(int32_t first, int32_t last)
         int32_t stretchEnd = k;
         while (stretchEnd < last && FileList[stretchEnd + 1].Crc == FileList[k].Crc)
             ++stretchEnd;
-        std::vector<std::vector<int32_t>> classes;
+        m_classMembers.clear();
         for (int32_t m = k; m <= stretchEnd; ++m) {
             const TFileInfoType& record = FileList[m];
-            if (!record.Candidate || record.Unreadable)
-                continue;
-            const uint32_t recordClass = m_classes[record.Name.Index];
-            auto cls = std::find_if(classes.begin(), classes.end(), [&](const std::vector<int32_t>& c) {
-                return m_classes[FileList[c.front()].Name.Index] == recordClass;
-            });
-            if (cls == classes.end())
-                classes.push_back({m});
-            else
-                cls->push_back(m);
+            if (record.Candidate && !record.Unreadable)
+                m_classMembers.emplace_back(ClassOf(record), m);
         }
-        for (const std::vector<int32_t>& cls : classes) {
-            if (cls.size() < 2)
+        // Members of one class together, in run order; then the classes by their first member.
+        std::sort(m_classMembers.begin(), m_classMembers.end());
+        m_groupStarts.clear();
+        for (size_t n = 0; n < m_classMembers.size(); ++n)
+            if (n == 0 || m_classMembers[n].first != m_classMembers[n - 1].first)
+                m_groupStarts.emplace_back(m_classMembers[n].second, n);
+        std::sort(m_groupStarts.begin(), m_groupStarts.end());
+        for (const auto& [place, start] : m_groupStarts) {
+            size_t end = start + 1;
+            while (end < m_classMembers.size() && m_classMembers[end].first == m_classMembers[start].first)
+                ++end;
+            if (end - start < 2)
                 continue;
             ++m_groups;
-            for (size_t n = 0; n < cls.size(); ++n) {
-                TFileInfoType record = FileList[cls[n]];
+            for (size_t n = start; n < end; ++n) {
+                TFileInfoType record = FileList[m_classMembers[n].second];
                 record.Group = m_groups;
-                (n == 0 ? OriginalBytes : DuplicateBytes) += record.Size;
+                (n == start ? OriginalBytes : DuplicateBytes) += record.Size;
                 AppendResult(record);
             }
         }

@@ -6,6 +6,7 @@
 #include <vector>
 
 class TRecordFolders;
+class TReadQueue;
 
 // One file of a set that may hold duplicates: all files of a set have the same size.
 struct TContentMember
@@ -13,6 +14,7 @@ struct TContentMember
     TFileInfoType Record; // the file as the scan saw it
     uint32_t Crc = 0;     // whole-file CRC-32 once read (0 when unreadable)
     uint32_t Class = 0;   // members with equal values hold the same bytes; 0: could not be read whole
+    int32_t Index = -1;   // the record's place in FileList, where it has one
 };
 
 enum class TReadOutcome
@@ -30,6 +32,7 @@ enum class TReadOutcome
 // merely collides). New class numbers are taken from `nextClass`. After each round of blocks the
 // window is pumped and StopFlag checked; a stop ends the reading at once (the members' results are
 // then incomplete). A process out of descriptors reads fewer files at once; when not even one file
-// can be opened it throws std::runtime_error rather than call the files unreadable.
+// can be opened it throws std::runtime_error rather than call the files unreadable. With `queue`,
+// the files of one block come read from it, and each round's blocks are read at once.
 TReadOutcome ReadSetSideBySide(std::vector<TContentMember>& members, TRecordFolders& folders,
-                               uint32_t& nextClass);
+                               uint32_t& nextClass, TReadQueue* queue = nullptr);

@@ -4,7 +4,10 @@
 #include "platform/DirListing.h"
 #include "platform/OpenBeneath.h"
 
+#include <QStringEncoder>
+
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <stdexcept>
 #include <sys/stat.h>
@@ -91,6 +94,22 @@ QByteArray RecordNameBytes(const TFileInfoType& record)
     return NamePool.Text(record.Name).toUtf8();
 }
 
+bool RecordNameBytes(const TFileInfoType& record, TNameBytes& name)
+{
+    TNamePool::TBuffer buffer;
+    const QStringView text = NamePool.View(record.Name, buffer);
+    QStringEncoder utf8(QStringEncoder::Utf8);
+    if (utf8.requiredSpace(text.size()) >= qsizetype(name.size())) {
+        const QByteArray bytes = utf8.encode(text);
+        if (bytes.size() >= qsizetype(name.size()))
+            return false;
+        std::memcpy(name.data(), bytes.constData(), size_t(bytes.size()) + 1);
+        return true;
+    }
+    *utf8.appendToBuffer(name.data(), text) = 0;
+    return true;
+}
+
 int CheckRecordFile(int folderFd, const TFileInfoType& record)
 {
     struct statx st
@@ -133,8 +152,12 @@ int TRecordFolders::Folder(int32_t pathIndex, int& error)
             return -1;
         plat::TUniqueFd folder;
         error = OpenBelowRoot(rootFd, pathIndex, O_PATH, folder);
-        if (error == 0)
+        if (error == 0) {
+            // A full cache closes what it keeps to take the new folder.
+            if (m_folders.Size() >= m_folders.Capacity())
+                BeforeRelease();
             return m_folders.Keep(pathIndex, std::move(folder));
+        }
         if (!plat::IsOutOfDescriptors(error) || !Release())
             return -1;
     }
@@ -143,14 +166,16 @@ int TRecordFolders::Folder(int32_t pathIndex, int& error)
 
 int TRecordFolders::OpenFile(const TFileInfoType& record, plat::TFileReader& reader)
 {
-    const QByteArray name = RecordNameBytes(record);
+    TNameBytes name;
+    if (!RecordNameBytes(record, name))
+        return ENAMETOOLONG;
     const plat::TFileStamp stamp = RecordStamp(record);
     int error = 0;
     for (int attempt = 0; attempt < 2; ++attempt) {
         const int folder = Folder(record.PathIndex, error);
         if (folder < 0)
             return error;
-        error = reader.OpenAt(folder, name.constData(), &stamp);
+        error = reader.OpenAt(folder, name.data(), &stamp);
         // A link in the file's place (O_NOFOLLOW) or something that is no regular file.
         if (error == ELOOP || error == EINVAL)
             return ESTALE;
@@ -160,8 +185,15 @@ int TRecordFolders::OpenFile(const TFileInfoType& record, plat::TFileReader& rea
     return error;
 }
 
+void TRecordFolders::BeforeRelease()
+{
+    if (m_releaseGuard)
+        m_releaseGuard();
+}
+
 bool TRecordFolders::Release()
 {
+    BeforeRelease();
     const bool held = m_folders.Size() > 0 || !m_roots.empty();
     m_folders.Release();
     m_roots.clear();

@@ -7,6 +7,8 @@
 
 #include <QByteArray>
 
+#include <array>
+#include <functional>
 #include <string>
 #include <unordered_map>
 
@@ -25,6 +27,11 @@ int OpenRecordFolder(const TFileInfoType& record, plat::TUniqueFd& folder);
 
 // The record's file name as its bytes on disk (UTF-8; the scan only takes names that round-trip).
 QByteArray RecordNameBytes(const TFileInfoType& record);
+// Room for any name a Linux file system holds (255 bytes) and its closing zero.
+using TNameBytes = std::array<char, 256>;
+// The same bytes written into `name`, closed by a zero; false when they do not fit (no file of
+// this system has such a name).
+bool RecordNameBytes(const TFileInfoType& record, TNameBytes& name);
 
 // Checks the entry named by the record inside `folderFd` (not following a link). Returns
 //   0       a regular file with the record's stamp (see RecordStamp);
@@ -60,10 +67,15 @@ public:
     int OpenFile(const TFileInfoType& record, plat::TFileReader& reader);
     // Closes every folder kept; false when none was.
     bool Release();
+    // Runs `guard` before any folder kept is closed: requests in flight that name a folder by its
+    // descriptor finish first. An empty function removes the guard.
+    void SetReleaseGuard(std::function<void()> guard) { m_releaseGuard = std::move(guard); }
 
 private:
     int Root(const QString& root, int& error);
+    void BeforeRelease();
 
     plat::TFolderHandleCache m_folders;                          // by PathList index
     std::unordered_map<std::u16string, plat::TUniqueFd> m_roots; // by search folder text
+    std::function<void()> m_releaseGuard;
 };

@@ -29,6 +29,14 @@ enum class TReadExtent
     FirstBlock
 };
 
+// Folds one block in and lets the window breathe; false when a stop was requested meanwhile.
+bool FoldBlock(const uint8_t* block, size_t length, uint32_t& crc)
+{
+    UpdateCrc32(block, static_cast<uint16_t>(length), crc);
+    plat::PumpMessages();
+    return StopFlag != 1;
+}
+
 uint32_t ChecksumOpened(plat::TFileReader& file, TReadExtent extent, bool* ok)
 {
     uint32_t crc = 0xFFFFFFFFu;
@@ -39,9 +47,7 @@ uint32_t ChecksumOpened(plat::TFileReader& file, TReadExtent extent, bool* ok)
             file.Close();
             return 0;
         }
-        UpdateCrc32(buffer.get(), static_cast<uint16_t>(n), crc);
-        plat::PumpMessages();
-        if (StopFlag == 1) {
+        if (!FoldBlock(buffer.get(), size_t(n), crc)) {
             file.Close();
             return 1;
         }
@@ -83,4 +89,16 @@ uint32_t FirstBlockCrc32(plat::TFileReader& File, bool* Ok)
     if (!File.IsOpen())
         return 0;
     return ChecksumOpened(File, TReadExtent::FirstBlock, Ok);
+}
+
+uint32_t FirstBlockCrc32(const uint8_t* Block, size_t Length, bool* Ok)
+{
+    if (Ok)
+        *Ok = false;
+    uint32_t crc = 0xFFFFFFFFu;
+    if (!FoldBlock(Block, Length, crc))
+        return 1;
+    if (Ok)
+        *Ok = true;
+    return crc ^ 0xFFFFFFFFu;
 }

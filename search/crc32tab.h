@@ -54,3 +54,6 @@ uint32_t FirstBlockCrc32(const QString& Path, bool* Ok = nullptr);
 // The same for a file already open (the comparison reaches its files through checked folders);
 // the file is closed on every way out.
 uint32_t FirstBlockCrc32(plat::TFileReader& File, bool* Ok = nullptr);
+
+// The same for a first block already read (by the read queue), with the pump that follows a block.
+uint32_t FirstBlockCrc32(const uint8_t* Block, size_t Length, bool* Ok = nullptr);

@@ -3,8 +3,8 @@
 # Usage: tools/deps.sh [--with-benchmark]
 set -euo pipefail
 
-packages=(g++ cmake ninja-build pkg-config qt6-base-dev libicu-dev libjpeg62-turbo-dev libxxhash-dev libgtest-dev
-          libgmock-dev libbenchmark-dev fonts-dejavu-core
+packages=(g++ cmake ninja-build pkg-config qt6-base-dev libicu-dev libjpeg62-turbo-dev libxxhash-dev liburing-dev
+          libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core
           # the Debian package (dpkg-shlibdeps, file) and the checks of what is installed
           dpkg-dev file desktop-file-utils appstream
           # the tests' btrfs image (a test without it skips)

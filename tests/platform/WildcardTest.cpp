@@ -1,5 +1,7 @@
 #include "platform/Wildcard.h"
 
+#include <QString>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -30,6 +32,9 @@ const TMaskCase MaskTable[] = {
     {u"*.*.", {u"README", u"a.b"}, {}},
     {u"Résumé*", {u"résumé.pdf", u"RÉSUMÉ"}, {u"resume.pdf"}},
     {u"?.txt", {u"é.txt", u"\U0001F389.txt"}, {u"ab.txt"}},
+    // Letters beyond ASCII fold by the Unicode tables: the dotless i is an I.
+    {u"*.ini", {u"setup.ını", u"SETUP.INI"}, {u"setup.ını.bak", u"setupini", u"setup.in\U0001F389"}},
+    {u"s?tup.ini", {u"sEtup.ını"}, {u"setup.ın"}},
 };
 
 TEST(Wildcard, MatchesLikeTheClassicDirectorySearch)
@@ -54,6 +59,12 @@ TEST(Wildcard, SystemFileTypesTakeOnlyTheLastExtension)
     EXPECT_TRUE(dll.Matches(u"lib.v2.dll"));
     EXPECT_FALSE(dll.Matches(u"library.dll.bak"));
     EXPECT_FALSE(dll.Matches(u"dll"));
+
+    // A mask longer than any name still matches by the same rules.
+    const QString letters(200, QLatin1Char('a'));
+    const plat::TWildcard longMask(QString(letters + QStringLiteral("?*.txt")));
+    EXPECT_TRUE(longMask.Matches(QString(letters + QStringLiteral("bc.TXT"))));
+    EXPECT_FALSE(longMask.Matches(QString(letters.mid(1) + QStringLiteral("bc.txt"))));
 }
 
 TEST(Wildcard, EveryNameMaskIsRecognised)

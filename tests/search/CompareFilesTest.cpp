@@ -15,6 +15,7 @@
 #include <map>
 #include <random>
 #include <sys/resource.h>
+#include <tuple>
 
 namespace {
 
@@ -55,6 +56,23 @@ QByteArray ForgeCrc(QByteArray prefix, uint32_t target)
     return prefix;
 }
 
+// Everything a comparison leaves that anyone sees: the results with their groups and checksums,
+// the figures, the bytes read, whether it stopped.
+struct TOutcome
+{
+    std::vector<std::tuple<QString, int32_t, uint32_t>> Results;
+    std::vector<QString> Figures;
+    std::vector<int> Progress;
+    uint64_t Bytes = 0, Original = 0, Duplicate = 0;
+    int Stop = 0;
+    bool operator==(const TOutcome&) const = default;
+};
+
+int OpenDescriptors()
+{
+    return int(QDir(QStringLiteral("/proc/self/fd")).count());
+}
+
 class CompareFilesTest : public TSearchFixture
 {
 protected:
@@ -64,14 +82,6 @@ protected:
         settings.ExcludeZero = false;
     }
 
-    void ScanAndSort()
-    {
-        ReserveScanLists();
-        StopFlag = 0;
-        ScanSearchFolders(settings);
-        TrimScanLists();
-        SortFiles(FileList, 0, FileCount, CompareSize, 1);
-    }
     void Compare()
     {
         ReserveResultList();
@@ -111,6 +121,36 @@ protected:
         ScanAndSort();
         for (const QString& name : gone)
             ASSERT_TRUE(QFile::remove(tree.Path(name))) << name.toStdString();
+    }
+
+    // Compares the scanned list reading each file when it comes to it (plain) or through the read
+    // queue, optionally stopped at a pump, and leaves FileList as it was for the next comparison.
+    TOutcome CompareReading(bool plain, int stopAtPump = 0)
+    {
+        const std::vector<TFileInfoType> scanned(FileList.Data(), FileList.Data() + FileCount + 1);
+        const QByteArray before = qgetenv("PAIRWICK_PLAIN_READS");
+        qputenv("PAIRWICK_PLAIN_READS", plain ? "1" : "");
+        display = {};
+        OriginalBytes = DuplicateBytes = 0;
+        StopFlag = 0;
+        {
+            TPumpScript stop([&](int pump) { StopFlag = pump == stopAtPump ? 1 : StopFlag; });
+            Compare();
+        }
+        qputenv("PAIRWICK_PLAIN_READS", before);
+        TOutcome outcome{{},
+                         {display.TotalFiles, display.Duplicates, display.DiskUsing},
+                         display.Progress,
+                         bytesRead,
+                         OriginalBytes,
+                         DuplicateBytes,
+                         StopFlag};
+        for (int32_t r = 0; r <= ResultCount; ++r)
+            outcome.Results.emplace_back(FullPath(ResultList[r]), ResultList[r].Group, ResultList[r].Crc);
+        for (size_t k = 0; k < scanned.size(); ++k)
+            FileList[int32_t(k)] = scanned[k];
+        StopFlag = 1;
+        return outcome;
     }
 
     TRecordingDisplay display;
@@ -339,6 +379,65 @@ TEST_F(CompareFilesTest, AStopIsSeenAfterASetOfWhichNoFileOpens)
     EXPECT_TRUE(std::find(display.Progress.begin(), display.Progress.end(), 100) == display.Progress.end());
 }
 
+TEST_F(CompareFilesTest, ReadsInFlightGiveWhatPlainReadsGiveAtBlockEdgesTiesChangesAndStops)
+{
+    // At each size around one and two blocks: three twins, one differing in its last byte, one
+    // right after the first block (or next to the last); one that changes and one that goes after
+    // the scan.
+    for (const int size : {65520, 65521, 65522, 131042, 131043}) {
+        const QByteArray twin = TTempTree::Pattern(size, uint32_t(size));
+        QByteArray lastByte = twin, afterBlock = twin;
+        lastByte[size - 1] = char(~lastByte[size - 1]);
+        afterBlock[std::min(size - 2, 65521)] = char(~afterBlock[std::min(size - 2, 65521)]);
+        for (const char* name : {"twin1", "twin2", "twin3", "changed", "gone"})
+            tree.File(QStringLiteral("%1/%2").arg(size).arg(QLatin1String(name)), twin);
+        tree.File(QStringLiteral("%1/last-byte").arg(size), lastByte);
+        tree.File(QStringLiteral("%1/after-block").arg(size), afterBlock);
+    }
+    // Ties in more than one batch, a second link to one of them made while the scan runs, a file
+    // that turns into a FIFO.
+    for (int i = 0; i < 45; ++i)
+        tree.File(QStringLiteral("ties/%1").arg(i), TTempTree::Pattern(1000, i % 3 == 0 ? 7 : 1000 + i));
+    tree.Folder("zz");
+    tree.PatternFile("fifo", 1000, 7);
+    {
+        TPumpScript linkDuringScan([&](int) {
+            if (PathCount >= 0 && PathList[PathCount].endsWith("ties/") &&
+                !QFile::exists(tree.Path("zz/link")))
+                tree.HardLink("zz/link", "ties/0");
+        });
+        ScanAndSort();
+    }
+    ASSERT_TRUE(std::any_of(FileList.Data(), FileList.Data() + FileCount + 1,
+                            [](const TFileInfoType& record) { return NameOf(record) == "link"; }));
+    for (const int size : {65520, 65521, 65522, 131042, 131043}) {
+        ASSERT_TRUE(QFile::remove(tree.Path(QStringLiteral("%1/gone").arg(size))));
+        tree.SetModified(QStringLiteral("%1/changed").arg(size), 1000000000);
+    }
+    ASSERT_TRUE(QFile::remove(tree.Path("fifo")));
+    tree.Fifo("fifo");
+
+    const int descriptors = OpenDescriptors();
+    const TOutcome queued = CompareReading(false), plain = CompareReading(true);
+    EXPECT_TRUE(queued == plain);
+    const auto groups = Groups();
+    ASSERT_EQ(groups.size(), 6u);
+    EXPECT_EQ(groups[0], (QStringList{"131043/twin3", "131043/twin2", "131043/twin1"}));
+    // Every third tie but the first: its new link changed it after the scan saw it.
+    EXPECT_EQ(groups[5].size(), 14);
+    // Stopped with the reads of later runs in flight: the same groups of finished runs (the bytes
+    // read ahead are not).
+    for (const int pump : {3, 9, 14}) {
+        TOutcome stoppedQueued = CompareReading(false, pump), stoppedPlain = CompareReading(true, pump);
+        EXPECT_GE(stoppedQueued.Bytes, stoppedPlain.Bytes);
+        stoppedQueued.Bytes = stoppedPlain.Bytes;
+        EXPECT_TRUE(stoppedQueued == stoppedPlain) << pump;
+        EXPECT_EQ(stoppedQueued.Stop, 1);
+        EXPECT_LT(stoppedQueued.Results.size(), queued.Results.size());
+    }
+    EXPECT_EQ(OpenDescriptors(), descriptors);
+}
+
 TEST_F(CompareFilesTest, EmptyAndSingleFileListsFinishAtOnce)
 {
     Run();
@@ -378,6 +477,10 @@ TEST_F(CompareFilesTest, ManyCopiesOutgrowNeitherTheResultListNorAFewDescriptors
     const QByteArray same = TTempTree::Pattern(700, 50);
     for (int i = 0; i < 40; ++i)
         tree.File(QStringLiteral("d%1/copy").arg(i, 2, 10, QLatin1Char('0')), same);
+    // Copies of more than one block: their first blocks are read ahead, many at once.
+    const QByteArray large = TTempTree::Pattern(70000, 51);
+    for (int i = 0; i < 40; ++i)
+        tree.File(QStringLiteral("d%1/large").arg(i, 2, 10, QLatin1Char('0')), large);
     ScanAndSort();
     ResultList.SetLength(5); // far less room than one run needs
     ResultCapacity = 5;
@@ -387,16 +490,19 @@ TEST_F(CompareFilesTest, ManyCopiesOutgrowNeitherTheResultListNorAFewDescriptors
     rlimit saved{};
     ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
     rlimit low = saved;
-    low.rlim_cur = rlim_t(QDir(QStringLiteral("/proc/self/fd")).count() + 4);
+    const int descriptors = OpenDescriptors();
+    low.rlim_cur = rlim_t(descriptors + 4);
     ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &low), 0);
     CompareFiles(display);
     ::setrlimit(RLIMIT_NOFILE, &saved);
     StopFlag = 1;
-    EXPECT_EQ(ResultCount, 39);
-    EXPECT_GE(ResultCapacity, 40);
+    EXPECT_EQ(ResultCount, 79);
+    EXPECT_GE(ResultCapacity, 80);
     const auto groups = Groups();
-    ASSERT_EQ(groups.size(), 1u);
+    ASSERT_EQ(groups.size(), 2u);
     EXPECT_EQ(groups[0].size(), 40);
+    EXPECT_EQ(groups[1].size(), 40);
+    EXPECT_EQ(OpenDescriptors(), descriptors);
 }
 
 TEST_F(CompareFilesTest, RandomTreesGiveExactlyTheGroupsOfEqualContents)

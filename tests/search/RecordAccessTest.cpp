@@ -113,4 +113,21 @@ TEST_P(RecordAccess, ReachesTheFileTheScanSawOrNothing)
 
 INSTANTIATE_TEST_SUITE_P(WithAndWithoutOpenat2, RecordAccess, ::testing::Bool());
 
+TEST(RecordNames, BytesOnDiskFillTheBufferOrAreRefused)
+{
+    ResetSearchGlobals();
+    TFileInfoType record;
+    TNameBytes bytes;
+    const QString names[] = {QStringLiteral("plain.txt"), QStringLiteral("résumé.pdf"),
+                             QString::fromUtf8("документ"), QString(127, QChar(0xE9))};
+    for (const QString& name : names) {
+        record.Name = NamePool.Add(name);
+        ASSERT_TRUE(RecordNameBytes(record, bytes));
+        EXPECT_EQ(QByteArray(bytes.data()), name.toUtf8());
+    }
+    record.Name = NamePool.Add(QString(128, QChar(0xE9))); // 256 bytes: no file here has such a name
+    EXPECT_FALSE(RecordNameBytes(record, bytes));
+    ResetSearchGlobals();
+}
+
 } // namespace

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "core/FileLists.h"
+#include "core/SortProcedures.h"
+#include "search/FolderScan.h"
 #include "search/SearchSettings.h"
 #include "tests/support/TempTree.h"
 
@@ -25,6 +27,15 @@ protected:
     {
         ResetSearchGlobals();
         LocaleFormat = QLocale::system();
+    }
+    // Scans the tree and sorts FileList by size, as a search does before it compares.
+    void ScanAndSort()
+    {
+        ReserveScanLists();
+        StopFlag = 0;
+        ScanSearchFolders(settings);
+        TrimScanLists();
+        SortFiles(FileList, 0, FileCount, CompareSize, 1);
     }
 
     TTempTree tree;
