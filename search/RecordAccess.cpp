@@ -86,7 +86,9 @@ int OpenRecordFolder(const TFileInfoType& record, plat::TUniqueFd& folder)
     plat::TUniqueFd root;
     if (const int error = OpenRoot(RootOf(record.PathIndex), root); error != 0)
         return error;
-    return OpenBelowRoot(root.Get(), record.PathIndex, O_RDONLY, folder);
+    // Searchable is enough for every call made through the handle: a folder the user may enter
+    // but not list still has its files deleted and moved.
+    return OpenBelowRoot(root.Get(), record.PathIndex, O_PATH, folder);
 }
 
 QByteArray RecordNameBytes(const TFileInfoType& record)

@@ -18,8 +18,9 @@
 // listed (device and inode); the file in it must still be the one the scan saw. ESTALE ("Stale
 // file handle") is the one error number for "no longer the file the search saw".
 
-// Opens the folder that holds `record` (PathList[record.PathIndex]) with O_RDONLY | O_DIRECTORY |
-// O_CLOEXEC, usable as the folder of unlinkat, renameat, openat and fstatat. Returns 0, or
+// Opens the folder that holds `record` (PathList[record.PathIndex]) with O_PATH | O_DIRECTORY |
+// O_CLOEXEC (searchable is enough), usable as the folder of unlinkat, renameat, openat and
+// fstatat. Returns 0, or
 //   ENOENT  the folder (or a component on the way) is gone;
 //   ESTALE  something else stands there now: a link, a non-folder, or a folder with another identity;
 //   another errno when the system refused (EACCES, EMFILE, ...).

@@ -304,17 +304,19 @@ TEST_F(FileActionsTest, MenuStateAndDeleteThisFile)
 // not change "fixed" (root obeys permissions only under another file-system uid).
 TEST_F(FileActionsTest, AFileOutOfReachIsNotFoundAndAFailedDeleteKeepsItsMode)
 {
-    for (const char* folder : {"ok", "locked", "fixed"})
+    for (const char* folder : {"ok", "locked", "fixed", "unlisted"})
         tree.File(folder + QStringLiteral("/7.txt"), "seven");
     const QByteArray fixedFile = tree.Path("fixed/7.txt").toUtf8();
     ::chmod(fixedFile.constData(), 0444);
     const bool root = ::geteuid() == 0;
     ASSERT_TRUE(!root || ::chown(fixedFile.constData(), 65534, 65534) == 0);
-    ASSERT_EQ(SearchForResults(settings), 3);
+    ASSERT_EQ(SearchForResults(settings), 4);
 
-    for (const auto& [folder, mode] : {std::pair("", 0755), {"locked", 0}, {"fixed", 0555}})
+    // "unlisted" may be entered and written but not listed: its file can still be deleted.
+    for (const auto& [folder, mode] :
+         {std::pair("", 0755), {"locked", 0}, {"fixed", 0555}, {"unlisted", 0733}})
         ::chmod(tree.Path(folder).toUtf8().constData(), mode);
-    Mark({"locked", "fixed"});
+    Mark({"locked", "fixed", "unlisted"});
     DeleteChoice = 2;
     ::setfsuid(root ? 65534 : ::getuid());
     DeleteSelected(*this);
@@ -322,9 +324,10 @@ TEST_F(FileActionsTest, AFileOutOfReachIsNotFoundAndAFailedDeleteKeepsItsMode)
     ::chmod(tree.Path("locked").toUtf8().constData(), 0755);
     EXPECT_EQ(Take(),
               QStringList({"delete form", "error+abort: Cannot delete file \"7.txt\"\n\rError code: 13",
-                           "error+abort: Cannot find file \"7.txt\"", "info: 0 of 2 files was deleted.",
+                           "error+abort: Cannot find file \"7.txt\"", "info: 1 of 3 files was deleted.",
                            "repaint", "stats"}));
     EXPECT_FALSE(QFile::permissions(fixedFile) & QFileDevice::WriteOwner);
+    EXPECT_FALSE(QFile::exists(tree.Path("unlisted/7.txt")));
 }
 
 // A btrfs disk: a file at its top goes to the trash at its top, unless the top refuses one (made
