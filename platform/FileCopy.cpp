@@ -39,8 +39,10 @@ bool NotAccepted(int error)
            error == EINVAL;
 }
 
-// Copies bytes [offset, end) of `from` to the same place in `to`. A source that ends early ends
-// the range: the mover sees the changed file by its stamp.
+// Copies bytes [offset, end) of `from` to the same place in `to`. A source that ends early fails
+// the copy with ESTALE: it changed under the copy, or its size was stale (a network file system's
+// cached one), and zeros must not stand in for the missing bytes. Some file systems end a
+// copy_file_range early, so the rest is read plainly before the source is judged short.
 int CopyRange(int from, int to, off_t offset, off_t end, uint64_t& copied, bool& plainCopy)
 {
     std::array<char, 256 * 1024> buffer;
@@ -72,8 +74,12 @@ int CopyRange(int from, int to, off_t offset, off_t end, uint64_t& copied, bool&
             continue;
         if (n < 0)
             return errno;
+        if (n == 0 && !plainCopy) {
+            plainCopy = true;
+            continue;
+        }
         if (n == 0)
-            return 0;
+            return ESTALE;
         offset += n;
         copied += uint64_t(n);
         if (CopyFault())

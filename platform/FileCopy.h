@@ -13,8 +13,8 @@ namespace plat {
 // its owner where the system allows, its extended attributes and access ACL as far as the
 // destination accepts them, and its access and modification times. The copy is synced and closed.
 // Where the ACL cannot be kept, the copy's group gets no more than the ACL gave the file's group.
-// Returns 0, or the errno that stopped it: EEXIST when `name` is taken; after any other failure the
-// new file is removed.
+// Returns 0, or the errno that stopped it: EEXIST when `name` is taken, ESTALE when the file reads
+// shorter than `st` says; after any failure but EEXIST the new file is removed.
 int CopyFileInto(int source, const struct stat& st, int destFd, const QByteArray& name);
 
 // The mode of a file whose access ACL (`acl`, as the kernel keeps it) cannot be kept: the group

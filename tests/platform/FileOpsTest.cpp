@@ -1,4 +1,5 @@
 #include "platform/FileOps.h"
+#include "platform/FileCopy.h"
 #include "platform/Trash.h"
 
 #include "tests/support/TempHome.h"
@@ -13,6 +14,7 @@
 
 #include <array>
 #include <cerrno>
+#include <fcntl.h>
 #include <linux/posix_acl.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -129,6 +131,15 @@ TEST(FileOps, AnotherFileSystemGetsWholeCopiesOrNoneAndATrashOfItsOwn)
     EXPECT_EQ(plat::MoveFileAt(from.Get(), "keep.bin", to.Get()), ESTALE);
     plat::SetCopyFaultForTest({});
     EXPECT_EQ(Content(tree.Path("keep.bin")), newer);
+    EXPECT_EQ(QDir(other.path()).entryList(QDir::Files), QStringList({"big (2).bin", "big.bin"}));
+    // A file that ends before its size (cut short under the copy, or a stale size) is not copied:
+    // zeros never stand in for its missing bytes.
+    const QByteArray keep = tree.Path("keep.bin").toUtf8();
+    plat::SetCopyFaultForTest(
+        [&](uint64_t) { return ::truncate(keep.constData(), 300'000) == 0 ? 0 : errno; });
+    const plat::TUniqueFd cut(::open(keep.constData(), O_RDONLY | O_CLOEXEC));
+    EXPECT_EQ(plat::CopyFileInto(cut.Get(), Stat(keep), to.Get(), "cut.bin"), ESTALE);
+    plat::SetCopyFaultForTest({});
     EXPECT_EQ(QDir(other.path()).entryList(QDir::Files), QStringList({"big (2).bin", "big.bin"}));
 
     // Kept as it was: holes, extended attributes, and the ACL, without which the group bits (the
